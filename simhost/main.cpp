@@ -1,0 +1,89 @@
+// A stand-in for the script extender: finds the plugins in a game folder, loads them and calls
+// their preload entries as the real host does, then keeps the process up for delayed work and
+// unloads the plugins at exit. It prints a timeline of what happened.
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "simhost/options.h"
+#include "simhost/plugins.h"
+#include "simhost/preload_phase.h"
+#include "simhost/timeline.h"
+
+namespace {
+
+constexpr DWORD kWatchPollMs = 5;
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Stands in for the running game: waits up to lingerMs, or until the watched file appears.
+void Linger(const HostOptions& options, LARGE_INTEGER lastAccepted) {
+    Note("game running: staying up for %lu ms%s", static_cast<unsigned long>(options.lingerMs),
+         options.watchFile.empty() ? "" : ", or until the watched file appears");
+    const LARGE_INTEGER start = Now();
+    while (MillisecondsBetween(start, Now()) < options.lingerMs) {
+        if (!options.watchFile.empty() && Exists(options.watchFile)) {
+            Note("%s appeared, %.1f ms after the last accepted preload call",
+                 options.watchFile.c_str(), MillisecondsBetween(lastAccepted, Now()));
+            return;
+        }
+        Sleep(kWatchPollMs);
+    }
+    if (!options.watchFile.empty()) {
+        Note("%s did not appear", options.watchFile.c_str());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    HostOptions options;
+    std::string error;
+    if (!ParseHostOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "simhost: %s\n%s", error.c_str(), kHostUsage);
+        return 2;
+    }
+    if (!IsFolder(options.gameFolder)) {
+        std::fprintf(stderr, "simhost: no such game folder: %s\n", options.gameFolder.c_str());
+        return 2;
+    }
+    StartTimeline();
+    Note("simulated SFSE %s, game runtime %s", FormatPackedVersion(options.hostVersion).c_str(),
+         FormatPackedVersion(options.runtimeVersion).c_str());
+    const std::string pluginFolder = options.gameFolder + "\\Data\\SFSE\\Plugins";
+    std::vector<PluginEntry> plugins = FindPlugins(pluginFolder);
+    Note("%zu plugin DLL(s) in %s", plugins.size(), pluginFolder.c_str());
+    for (PluginEntry& plugin : plugins) {
+        plugin.hasPreload = true;
+    }
+
+    const LARGE_INTEGER lastAccepted = RunPreloadPhase(options, plugins);
+
+    bool anyKept = false;
+    for (const PluginEntry& plugin : plugins) {
+        if (!plugin.kept) {
+            Note("failed to load: %s (%s)", plugin.fileName.c_str(), plugin.failure.c_str());
+        } else if (plugin.module != nullptr) {
+            anyKept = true;
+        }
+    }
+    if (anyKept) {
+        Linger(options, lastAccepted);
+    }
+    for (PluginEntry& plugin : plugins) {
+        if (plugin.module != nullptr) {
+            Note("exit: unloading %s", plugin.fileName.c_str());
+            FreeLibrary(plugin.module);
+        }
+    }
+    Note("exit");
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "simhost/pe_image.h"
+
+#include <cstring>
+
+namespace {
+
+// Bounds-checked view of count objects of type T at rva, or null.
+template <typename T>
+const T* At(const MappedImage& image, DWORD rva, DWORD count = 1) {
+    const unsigned long long end = rva + static_cast<unsigned long long>(count) * sizeof(T);
+    if (image.base == nullptr || end > image.size) {
+        return nullptr;
+    }
+    return reinterpret_cast<const T*>(image.base + rva);
+}
+
+// A zero-terminated string at rva that ends inside the image, or null.
+const char* StringAt(const MappedImage& image, DWORD rva) {
+    if (image.base == nullptr || rva >= image.size) {
+        return nullptr;
+    }
+    const char* text = reinterpret_cast<const char*>(image.base + rva);
+    return std::memchr(text, '\0', image.size - rva) != nullptr ? text : nullptr;
+}
+
+const IMAGE_DATA_DIRECTORY* Directory(const MappedImage& image, int index) {
+    if (image.nt == nullptr ||
+        image.nt->OptionalHeader.NumberOfRvaAndSizes <= static_cast<DWORD>(index)) {
+        return nullptr;
+    }
+    const IMAGE_DATA_DIRECTORY* directory = &image.nt->OptionalHeader.DataDirectory[index];
+    return directory->VirtualAddress != 0 ? directory : nullptr;
+}
+
+const IMAGE_EXPORT_DIRECTORY* Exports(const MappedImage& image) {
+    const IMAGE_DATA_DIRECTORY* directory = Directory(image, IMAGE_DIRECTORY_ENTRY_EXPORT);
+    return directory ? At<IMAGE_EXPORT_DIRECTORY>(image, directory->VirtualAddress) : nullptr;
+}
+
+// Calls visit(descriptor, dllName) for each import descriptor until visit returns false.
+template <typename Visit>
+void ForEachImport(const MappedImage& image, Visit visit) {
+    const IMAGE_DATA_DIRECTORY* directory = Directory(image, IMAGE_DIRECTORY_ENTRY_IMPORT);
+    if (directory == nullptr) {
+        return;
+    }
+    for (DWORD rva = directory->VirtualAddress;; rva += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const auto* descriptor = At<IMAGE_IMPORT_DESCRIPTOR>(image, rva);
+        if (descriptor == nullptr || descriptor->Name == 0) {
+            return;
+        }
+        const char* name = StringAt(image, descriptor->Name);
+        if (name == nullptr || !visit(*descriptor, name)) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+bool MapImage(const std::string& path, MappedImage* image, std::string* error) {
+    *image = MappedImage{};
+    image->handle = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (image->handle == nullptr) {
+        *error = "not a loadable image (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    // The low bits of a resource mapping's handle mark it as such; the rest is the base.
+    image->base = reinterpret_cast<const unsigned char*>(
+        reinterpret_cast<ULONG_PTR>(image->handle) & ~static_cast<ULONG_PTR>(3));
+    MEMORY_BASIC_INFORMATION headerRegion;
+    if (VirtualQuery(image->base, &headerRegion, sizeof headerRegion) == 0) {
+        *error = "mapping cannot be queried";
+        UnmapImage(image);
+        return false;
+    }
+    image->size = static_cast<DWORD>(headerRegion.RegionSize);
+    const auto* dos = At<IMAGE_DOS_HEADER>(*image, 0);
+    const auto* nt = dos && dos->e_magic == IMAGE_DOS_SIGNATURE && dos->e_lfanew > 0
+                         ? At<IMAGE_NT_HEADERS64>(*image, static_cast<DWORD>(dos->e_lfanew))
+                         : nullptr;
+    if (nt == nullptr || nt->Signature != IMAGE_NT_SIGNATURE ||
+        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+        *error = "not a PE32+ image";
+        UnmapImage(image);
+        return false;
+    }
+    image->nt = nt;
+    image->size = nt->OptionalHeader.SizeOfImage;
+    return true;
+}
+
+void UnmapImage(MappedImage* image) {
+    if (image->handle != nullptr) {
+        FreeLibrary(image->handle);
+    }
+    *image = MappedImage{};
+}
+
+bool IsAmd64(const MappedImage& image) {
+    return image.nt != nullptr && image.nt->FileHeader.Machine == IMAGE_FILE_MACHINE_AMD64;
+}
+
+const unsigned char* FindExport(const MappedImage& image, const char* name, DWORD* available) {
+    const IMAGE_EXPORT_DIRECTORY* exports = Exports(image);
+    if (exports == nullptr) {
+        return nullptr;
+    }
+    const DWORD count = exports->NumberOfNames;
+    const auto* names = At<DWORD>(image, exports->AddressOfNames, count);
+    const auto* ordinals = At<WORD>(image, exports->AddressOfNameOrdinals, count);
+    const auto* functions =
+        At<DWORD>(image, exports->AddressOfFunctions, exports->NumberOfFunctions);
+    if (names == nullptr || ordinals == nullptr || functions == nullptr) {
+        return nullptr;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        const char* exportName = StringAt(image, names[i]);
+        if (exportName == nullptr || std::strcmp(exportName, name) != 0) {
+            continue;
+        }
+        if (ordinals[i] >= exports->NumberOfFunctions) {
+            return nullptr;
+        }
+        const DWORD rva = functions[ordinals[i]];
+        if (rva == 0 || rva >= image.size) {
+            return nullptr;
+        }
+        *available = image.size - rva;
+        return image.base + rva;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> ExportNames(const MappedImage& image) {
+    std::vector<std::string> result;
+    const IMAGE_EXPORT_DIRECTORY* exports = Exports(image);
+    const auto* names =
+        exports ? At<DWORD>(image, exports->AddressOfNames, exports->NumberOfNames) : nullptr;
+    for (DWORD i = 0; names != nullptr && i < exports->NumberOfNames; ++i) {
+        const char* name = StringAt(image, names[i]);
+        result.push_back(name ? name : "<unreadable name>");
+    }
+    return result;
+}
+
+std::vector<std::string> ImportedDlls(const MappedImage& image) {
+    std::vector<std::string> result;
+    ForEachImport(image, [&](const IMAGE_IMPORT_DESCRIPTOR&, const char* name) {
+        result.push_back(name);
+        return true;
+    });
+    return result;
+}
+
+std::vector<std::string> ImportedFunctions(const MappedImage& image, const char* dll) {
+    std::vector<std::string> result;
+    ForEachImport(image, [&](const IMAGE_IMPORT_DESCRIPTOR& descriptor, const char* name) {
+        if (lstrcmpiA(name, dll) != 0) {
+            return true;
+        }
+        for (DWORD rva = descriptor.OriginalFirstThunk;; rva += sizeof(IMAGE_THUNK_DATA64)) {
+            const auto* thunk = At<IMAGE_THUNK_DATA64>(image, rva);
+            if (thunk == nullptr || thunk->u1.AddressOfData == 0) {
+                break;
+            }
+            if (IMAGE_SNAP_BY_ORDINAL64(thunk->u1.Ordinal)) {
+                result.push_back("#" + std::to_string(IMAGE_ORDINAL64(thunk->u1.Ordinal)));
+                continue;
+            }
+            const auto* byName =
+                At<IMAGE_IMPORT_BY_NAME>(image, static_cast<DWORD>(thunk->u1.AddressOfData));
+            const char* function =
+                byName ? StringAt(image, static_cast<DWORD>(thunk->u1.AddressOfData) + 2) : nullptr;
+            result.push_back(function ? function : "<unreadable name>");
+        }
+        return false;
+    });
+    return result;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A DLL mapped as an image resource: laid out as the loader lays out an image, but none of its
+// code runs and nothing in it is resolved, so GetProcAddress does not work on it. Every read
+// below checks its bounds against the image, so a broken file cannot crash the reader.
+struct MappedImage {
+    HMODULE handle = nullptr;                // as LoadLibraryExA returned it
+    const unsigned char* base = nullptr;     // the handle with its flag bits masked off
+    DWORD size = 0;                          // SizeOfImage
+    const IMAGE_NT_HEADERS64* nt = nullptr;  // null when the headers are not PE32+
+};
+
+// Maps path. False, with *error saying why, if it cannot be mapped or is not a PE32+ image.
+bool MapImage(const std::string& path, MappedImage* image, std::string* error);
+void UnmapImage(MappedImage* image);
+
+bool IsAmd64(const MappedImage& image);
+
+// The export named name and how many bytes of the image follow it, or null if there is none.
+const unsigned char* FindExport(const MappedImage& image, const char* name, DWORD* available);
+
+std::vector<std::string> ExportNames(const MappedImage& image);
+std::vector<std::string> ImportedDlls(const MappedImage& image);
+// The functions imported by name from dll (matched without regard to case).
+std::vector<std::string> ImportedFunctions(const MappedImage& image, const char* dll);
