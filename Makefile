@@ -1,0 +1,29 @@
+# Front door: `make` builds the plugin into dist/, `make run` shows it in the simulated host,
+# `make test` checks it. Each installs what is missing first.
+
+PRESET ?= mingw-gcc
+BUILD := build/$(PRESET)
+export WINEPREFIX := $(CURDIR)/build/wineprefix
+
+.PHONY: all deps build run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET)
+	cmake --install $(BUILD) --prefix dist >/dev/null
+	@echo "built dist/Tarnwick.dll"
+
+run: build
+	scripts/run-demo.sh $(BUILD)
+
+test: build
+	ctest --preset $(PRESET); status=$$?; wineserver -k 2>/dev/null; exit $$status
+
+clean:
+	-wineserver -k 2>/dev/null
+	rm -rf build dist

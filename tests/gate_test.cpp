@@ -1,0 +1,76 @@
+// What the preload entry asks of the platform for each host version, on the host's thread.
+
+#include <gtest/gtest.h>
+
+#include "host/packed_version.h"
+#include "tests/support/platform_fakes.h"
+
+namespace {
+
+const std::string kErrorBox =
+    "MessageBoxA(null, \"Tarnwick requires SFSE 0.2.18.\\nPlease update SFSE to continue.\", "
+    "\"Incompatible SFSE\", 0x10)";
+const std::vector<std::string> kRefused = {kErrorBox};
+const std::vector<std::string> kAccepted = {
+    "GetModuleHandleExA(0x4, plugin code)",
+    "CreateThread(null, 0, plugin code, null, 0, null)",
+    "CloseHandle(worker)",
+};
+
+struct GateCase {
+    const char* name;
+    bool nullRecord;
+    std::uint32_t hostVersion;
+    bool verdict;
+    std::vector<std::string> hostCalls;
+    std::size_t workers;
+};
+
+const GateCase kGateCases[] = {
+    {"NullRecord", true, 0, false, kRefused, 0},
+    {"Older_0_2_17", false, PackVersion(0, 2, 17), false, kRefused, 0},
+    {"Exact_0_2_18", false, PackVersion(0, 2, 18), true, kAccepted, 1},
+    {"Newer_0_2_19", false, PackVersion(0, 2, 19), false, kRefused, 0},
+    {"SubBuild_0_2_18_1", false, PackVersion(0, 2, 18, 1), false, kRefused, 0},
+    {"Zero", false, 0, false, kRefused, 0},
+};
+
+class GateTest : public testing::TestWithParam<GateCase> {};
+
+TEST_P(GateTest, VerdictAndHostThreadCalls) {
+    const GateCase& c = GetParam();
+    ASSERT_NE(FakedPreload(), nullptr);
+    ResetFakes({});
+    // Every field but the first is poisoned: the entry must not need them.
+    SFSEInterface record = {c.hostVersion, 0xDEADBEEF, 0xDEADBEEF, nullptr, nullptr, nullptr};
+
+    EXPECT_EQ(FakedPreload()(c.nullRecord ? nullptr : &record), c.verdict);
+
+    EXPECT_EQ(CallsOn(GetCurrentThreadId()), c.hostCalls);
+    EXPECT_EQ(Workers().size(), c.workers);
+    for (DWORD exitCode : JoinWorkers()) {
+        EXPECT_EQ(exitCode, 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(HostVersions, GateTest, testing::ValuesIn(kGateCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GateTest, ThreadStartFailureDropsTheReferenceAndStillAccepts) {
+    FakeSettings settings;
+    settings.failThreadStart = true;
+    ResetFakes(settings);
+    const SFSEInterface record = {PackVersion(0, 2, 18), 0, 1, nullptr, nullptr, nullptr};
+
+    EXPECT_TRUE(FakedPreload()(&record));
+
+    const std::vector<std::string> expected = {
+        "GetModuleHandleExA(0x4, plugin code)",
+        "CreateThread(null, 0, plugin code, null, 0, null)",
+        "FreeLibrary(plugin)",
+    };
+    EXPECT_EQ(CallsOn(GetCurrentThreadId()), expected);
+    EXPECT_TRUE(Workers().empty());
+}
+
+}  // namespace
