@@ -1,6 +1,7 @@
-// A stand-in for the script extender: finds the plugins in a game folder, loads them and calls
-// their preload entries as the real host does, then keeps the process up for delayed work and
-// unloads the plugins at exit. It prints a timeline of what happened.
+// A stand-in for the script extender. It finds the plugins in a game folder, reads their version
+// records without running any plugin code, loads the ones it accepts and calls their preload
+// entries as the real host does, then keeps the process up for delayed work and unloads the
+// plugins at exit. It prints a timeline of what happened.
 
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 #include "simhost/options.h"
 #include "simhost/plugins.h"
 #include "simhost/preload_phase.h"
+#include "simhost/scan_phase.h"
 #include "simhost/timeline.h"
 
 namespace {
@@ -61,9 +63,7 @@ int main(int argc, char** argv) {
     const std::string pluginFolder = options.gameFolder + "\\Data\\SFSE\\Plugins";
     std::vector<PluginEntry> plugins = FindPlugins(pluginFolder);
     Note("%zu plugin DLL(s) in %s", plugins.size(), pluginFolder.c_str());
-    for (PluginEntry& plugin : plugins) {
-        plugin.hasPreload = true;
-    }
+    RunScanPhase(options, plugins);
 
     const LARGE_INTEGER lastAccepted = RunPreloadPhase(options, plugins);
 

@@ -27,6 +27,9 @@ double MillisecondsBetween(LARGE_INTEGER from, LARGE_INTEGER to) {
 }
 
 void Note(const char* format, ...) {
+    if (frequency.QuadPart == 0) {
+        StartTimeline();
+    }
     std::printf("[%10.3f ms] ", MillisecondsBetween(start, Now()));
     va_list args;
     va_start(args, format);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "simhost/pe_image.h"
 #include "tests/support/platform_fakes.h"
@@ -34,7 +35,51 @@ TEST_F(BinaryTest, IsAnAmd64Dll) {
 }
 
 TEST_F(BinaryTest, ExportsExactlyTheHostEntries) {
-    EXPECT_EQ(Sorted(ExportNames(image)), Sorted({"SFSEPlugin_Preload"}));
+    EXPECT_EQ(Sorted(ExportNames(image)), Sorted({"SFSEPlugin_Preload", "SFSEPlugin_Version"}));
+}
+
+// The record's bytes as the host copies them out of the mapped image, spelled out here by
+// offset rather than through the struct the plugin is built from.
+TEST_F(BinaryTest, VersionRecordAsTheHostReadsIt) {
+    unsigned char expected[604] = {};
+    const auto put32 = [&](std::size_t offset, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            expected[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    put32(0, 1);
+    put32(4, 1);
+    std::memcpy(expected + 8, "Tarnwick", 8);
+    std::memcpy(expected + 264, "Velkor42", 8);
+    put32(520, 1);
+    put32(524, 1);
+    put32(528, 0x010F0DE0);
+
+    DWORD available = 0;
+    const unsigned char* record = FindExport(image, "SFSEPlugin_Version", &available);
+    ASSERT_NE(record, nullptr);
+    ASSERT_GE(available, sizeof expected);
+    for (std::size_t i = 0; i < sizeof expected; ++i) {
+        EXPECT_EQ(record[i], expected[i]) << "byte " << i;
+    }
+}
+
+// The record is constant data: it lies in a section that is neither code nor writable.
+TEST_F(BinaryTest, VersionRecordIsReadOnlyData) {
+    DWORD available = 0;
+    const unsigned char* record = FindExport(image, "SFSEPlugin_Version", &available);
+    ASSERT_NE(record, nullptr);
+    const auto rva = static_cast<DWORD>(record - image.base);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(image.nt);
+    const IMAGE_SECTION_HEADER* holder = nullptr;
+    for (WORD i = 0; i < image.nt->FileHeader.NumberOfSections; ++i, ++section) {
+        if (rva >= section->VirtualAddress &&
+            rva + 604 <= section->VirtualAddress + section->Misc.VirtualSize) {
+            holder = section;
+        }
+    }
+    ASSERT_NE(holder, nullptr);
+    EXPECT_EQ(holder->Characteristics & (IMAGE_SCN_MEM_EXECUTE | IMAGE_SCN_MEM_WRITE), 0u)
+        << reinterpret_cast<const char*>(holder->Name);
 }
 
 // Only DLLs that every Windows installation ships, and from the user-interface, shell and COM

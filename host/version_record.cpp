@@ -1,0 +1,25 @@
+#include "host/packed_version.h"
+#include "host/sfse_plugin.h"
+
+namespace {
+
+constexpr std::uint32_t kPluginVersion = 1;
+constexpr std::uint32_t kGameRuntimeVersion = PackVersion(1, 15, 222);
+
+}  // namespace
+
+// Constant-initialized, so it sits in the image's read-only data from the moment the module is
+// mapped: the host copies it out before any of our code has run. Everything not named here,
+// the rest of both strings and the three words after the list included, is zero.
+extern "C" const SFSEPluginVersionData SFSEPlugin_Version = {
+    kVersionDataLayout,
+    kPluginVersion,
+    "Tarnwick",
+    "Velkor42",
+    kAddressIndependenceSignatures,
+    kStructureIndependenceNoStructs,
+    {kGameRuntimeVersion},
+    0,
+    0,
+    0,
+};

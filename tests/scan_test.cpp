@@ -1,0 +1,159 @@
+// The simulated host's scan phase: the version record checks, and files that are no plugin.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "host/packed_version.h"
+#include "simhost/scan_phase.h"
+#include "tests/support/platform_fakes.h"
+
+namespace {
+
+constexpr std::uint32_t kHost = PackVersion(0, 2, 18);
+constexpr std::uint32_t kRuntime = PackVersion(1, 15, 222);
+
+SFSEPluginVersionData Record(std::uint32_t addressFlags, std::uint32_t structureFlags) {
+    SFSEPluginVersionData record = {};
+    record.dataVersion = 1;
+    std::snprintf(record.name, sizeof record.name, "Sample");
+    record.addressIndependence = addressFlags;
+    record.structureIndependence = structureFlags;
+    return record;
+}
+
+TEST(ScanTest, VersionRecordChecks) {
+    const char* kBadData = "disabled, bad version data";
+    const char* kNoName = "disabled, no name specified";
+    const char* kWrongGame = "disabled, incompatible with current version of the game";
+    const char* kNewerHost = "disabled, requires newer script extender";
+    struct Case {
+        const char* name;
+        SFSEPluginVersionData record;
+        const char* failure;
+    };
+    std::vector<Case> cases = {
+        {"independent", Record(1, 1), nullptr},
+        {"independent by bits 2 and 3", Record(4, 8), nullptr},
+        {"tied to structures", Record(1, 0), kWrongGame},
+        {"tied to addresses", Record(2, 1), kWrongGame},
+    };
+    Case listed = {"lists the running game", Record(0, 0), nullptr};
+    listed.record.compatibleVersions[0] = PackVersion(1, 14, 70);
+    listed.record.compatibleVersions[1] = kRuntime;
+    cases.push_back(listed);
+    Case afterEnd = {"runtime listed after the end", Record(0, 0), kWrongGame};
+    afterEnd.record.compatibleVersions[1] = kRuntime;
+    cases.push_back(afterEnd);
+    Case breaking = {"breaking change", Record(1, 1), kWrongGame};
+    breaking.record.reservedBreaking = 1;
+    cases.push_back(breaking);
+    Case badData = {"layout 0", Record(1, 1), kBadData};
+    badData.record.dataVersion = 0;
+    cases.push_back(badData);
+    Case noName = {"no name", Record(1, 1), kNoName};
+    noName.record.name[0] = '\0';
+    cases.push_back(noName);
+    Case newerHost = {"needs 0.2.19", Record(1, 1), kNewerHost};
+    newerHost.record.seVersionRequired = PackVersion(0, 2, 19);
+    cases.push_back(newerHost);
+    Case sameHost = {"needs 0.2.18", Record(1, 1), nullptr};
+    sameHost.record.seVersionRequired = kHost;
+    cases.push_back(sameHost);
+
+    for (const Case& c : cases) {
+        const char* failure = CheckVersionRecord(c.record, kRuntime, kHost);
+        EXPECT_STREQ(failure, c.failure) << c.name;
+    }
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The plugin with its export directory pointing its name table far outside the image: the
+// loader maps it, so only the export walk's own bounds checks stand between it and a crash.
+std::string WithBrokenExportTable(std::string image) {
+    const auto read32 = [&](std::size_t at) {
+        std::uint32_t value;
+        std::memcpy(&value, image.data() + at, 4);
+        return value;
+    };
+    const std::size_t nt = read32(0x3C);
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + nt);
+    const DWORD exportRva =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+        if (exportRva >= section->VirtualAddress &&
+            exportRva < section->VirtualAddress + section->SizeOfRawData) {
+            const std::size_t at = exportRva - section->VirtualAddress + section->PointerToRawData;
+            const std::uint32_t names = 0x7FFFFFFF, farAway = 0xFFFFFF00;
+            std::memcpy(&image[at + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames)], &names, 4);
+            std::memcpy(&image[at + offsetof(IMAGE_EXPORT_DIRECTORY, AddressOfNames)], &farAway, 4);
+        }
+    }
+    return image;
+}
+
+// Files that are no plugin are reported and skipped, and the scan goes on to the next one.
+TEST(ScanTest, BrokenFilesAreSkipped) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "tarnwick-scan-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string plugin = ReadFile(ProgramDirectory() + "\\Tarnwick.dll");
+    ASSERT_GT(plugin.size(), 4096u);
+    std::string garbage(8192, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 7919 % 251);
+    std::string badOffset = plugin.substr(0, 4096);
+    badOffset[0x3C] = '\x7F';  // e_lfanew far past the headers
+    badOffset[0x3F] = '\x7F';
+
+    const struct {
+        const char* file;
+        std::string bytes;
+        bool kept;
+    } kFiles[] = {
+        {"a_empty.dll", "", false},
+        {"b_garbage.dll", garbage, false},
+        {"c_truncated.dll", plugin.substr(0, plugin.size() / 2), false},
+        {"d_headers_only.dll", plugin.substr(0, 1024), false},
+        {"e_bad_offset.dll", badOffset, false},
+        {"f_no_record.dll", ReadFile(ProgramDirectory() + "\\empty_plugin.dll"), false},
+        {"g_bad_exports.dll", WithBrokenExportTable(plugin), false},
+        {"h_tarnwick.dll", plugin, true},
+    };
+    std::vector<PluginEntry> plugins;
+    for (const auto& f : kFiles) {
+        PluginEntry entry;
+        entry.fileName = f.file;
+        entry.path = folder + "\\" + f.file;
+        WriteFile(entry.path, f.bytes);
+        plugins.push_back(entry);
+    }
+    HostOptions options = {folder, kHost, kRuntime, 0, ""};
+
+    RunScanPhase(options, plugins);
+
+    for (std::size_t i = 0; i < plugins.size(); ++i) {
+        EXPECT_EQ(plugins[i].kept, kFiles[i].kept) << kFiles[i].file << ": " << plugins[i].failure;
+        EXPECT_EQ(plugins[i].failure.empty(), kFiles[i].kept) << kFiles[i].file;
+        DeleteFileA(plugins[i].path.c_str());
+    }
+    EXPECT_TRUE(plugins.back().hasPreload);
+    EXPECT_EQ(plugins[5].failure, "disabled, no version data");
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
