@@ -15,8 +15,11 @@ deps:
 build: deps
 	cmake --preset $(PRESET) >/dev/null
 	cmake --build --preset $(PRESET)
+# The GCC build is the one players get; other presets stay in their build folders.
+ifeq ($(PRESET),mingw-gcc)
 	cmake --install $(BUILD) --prefix dist >/dev/null
-	@echo "built dist/Tarnwick.dll"
+	@echo "built dist/Tarnwick.dll and dist/Tarnwick-$$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt).zip"
+endif
 
 run: build
 	scripts/run-demo.sh $(BUILD)

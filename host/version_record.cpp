@@ -1,9 +1,10 @@
 #include "host/packed_version.h"
 #include "host/sfse_plugin.h"
+#include "product.h"
 
 namespace {
 
-constexpr std::uint32_t kPluginVersion = 1;
+constexpr std::uint32_t kPluginVersion = TARNWICK_VERSION_MAJOR;
 constexpr std::uint32_t kGameRuntimeVersion = PackVersion(1, 15, 222);
 
 }  // namespace
@@ -14,8 +15,8 @@ constexpr std::uint32_t kGameRuntimeVersion = PackVersion(1, 15, 222);
 extern "C" const SFSEPluginVersionData SFSEPlugin_Version = {
     kVersionDataLayout,
     kPluginVersion,
-    "Tarnwick",
-    "Velkor42",
+    TARNWICK_NAME,
+    TARNWICK_AUTHOR,
     kAddressIndependenceSignatures,
     kStructureIndependenceNoStructs,
     {kGameRuntimeVersion},

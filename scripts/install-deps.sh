@@ -13,6 +13,7 @@ packages=(
     ninja-build
     googletest
     clang
+    lld
     zip
     unzip
     make

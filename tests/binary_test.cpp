@@ -82,6 +82,41 @@ TEST_F(BinaryTest, VersionRecordIsReadOnlyData) {
         << reinterpret_cast<const char*>(holder->Name);
 }
 
+std::string VersionString(const std::vector<char>& info, const char* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(info.data(), key.c_str(), &value, &length) || length == 0) return "";
+    return static_cast<const char*>(value);
+}
+
+// The file's properties tell the same name, author and version as the record the host reads.
+TEST_F(BinaryTest, VersionResourceMatchesTheRecord) {
+    DWORD available = 0;
+    const auto* record = reinterpret_cast<const SFSEPluginVersionData*>(
+        FindExport(image, "SFSEPlugin_Version", &available));
+    ASSERT_NE(record, nullptr);
+    const std::string path = ProgramDirectory() + "\\Tarnwick.dll";
+    std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), record->pluginVersion);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+    const std::string version = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                                std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                                std::to_string(HIWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(VersionString(info, "FileVersion"), version);
+    EXPECT_EQ(VersionString(info, "ProductVersion"), version);
+    EXPECT_EQ(VersionString(info, "ProductName"), record->name);
+    EXPECT_EQ(VersionString(info, "CompanyName"), record->author);
+    EXPECT_FALSE(VersionString(info, "FileDescription").empty());
+}
+
 // Only DLLs that every Windows installation ships, and from the user-interface, shell and COM
 // ones only the calls the plugin means to make.
 TEST_F(BinaryTest, ImportsOnlyWhatWindowsShips) {
