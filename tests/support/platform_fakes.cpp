@@ -238,6 +238,13 @@ std::vector<std::string> CallsOn(DWORD thread) {
     return result;
 }
 
+std::vector<std::string> AllCalls() {
+    std::lock_guard<std::mutex> guard(lock);
+    std::vector<std::string> result;
+    for (const RecordedCall& call : calls) result.push_back(call.text);
+    return result;
+}
+
 std::vector<DWORD> Workers() {
     std::lock_guard<std::mutex> guard(lock);
     std::vector<DWORD> ids;

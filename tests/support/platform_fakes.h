@@ -34,6 +34,9 @@ void ResetFakes(const FakeSettings& settings);
 // The calls the plugin made on thread, in order.
 std::vector<std::string> CallsOn(DWORD thread);
 
+// Every call the plugin made, on any thread.
+std::vector<std::string> AllCalls();
+
 // Threads started through the substituted CreateThread since the last reset.
 std::vector<DWORD> Workers();
 
