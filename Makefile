@@ -5,7 +5,7 @@ PRESET ?= mingw-gcc
 BUILD := build/$(PRESET)
 export WINEPREFIX := $(CURDIR)/build/wineprefix
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test bench screenshot clean
 
 all: build
 
@@ -26,6 +26,13 @@ run: build
 
 test: build
 	ctest --preset $(PRESET); status=$$?; wineserver -k 2>/dev/null; exit $$status
+
+bench: build
+	cmake/wine-run.sh $(BUILD)/bin/bench.exe Z:$(CURDIR)/build/bench.json; \
+	    status=$$?; wineserver -k 2>/dev/null; exit $$status
+
+screenshot: build
+	scripts/screenshot-error-box.sh $(BUILD) docs/error-box.png
 
 clean:
 	-wineserver -k 2>/dev/null

@@ -1,0 +1,260 @@
+// Measures what the plugin costs the host and how punctual its launch is, with the real
+// platform underneath. Prints a table and writes the same figures as JSON.
+// Usage: bench <output.json>
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench/stats.h"
+#include "host/packed_version.h"
+#include "host/sfse_plugin.h"
+#include "tests/support/import_patch.h"
+#include "tests/support/platform_fakes.h"
+
+namespace {
+
+constexpr int kThreadSamples = 200;
+constexpr int kHoldSamples = 200;
+constexpr DWORD kSettleMs = 2;  // between samples, for the last thread to end
+constexpr int kLaunchRuns = 7;
+constexpr DWORD kLaunchSpacingMs = 1000;
+constexpr int kLoadSamples = 50;
+
+const SFSEInterface kAcceptedHost = {PackVersion(0, 2, 18), 0, 1, nullptr, nullptr, nullptr};
+
+LARGE_INTEGER frequency;
+
+double NowUs() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+long long PreciseFileTime() {
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return static_cast<long long>(ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart);
+}
+
+std::string TempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "tarnwick-bench-" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+// A copy of a built DLL in a folder of its own, so each copy is a module of its own.
+std::string CopyOf(const char* dll, const std::string& name) {
+    const std::string copy = TempFolder(name) + "\\" + dll;
+    CopyFileA((ProgramDirectory() + "\\" + dll).c_str(), copy.c_str(), FALSE);
+    return copy;
+}
+
+SFSEPluginPreloadFn PreloadOf(HMODULE plugin) {
+    return reinterpret_cast<SFSEPluginPreloadFn>(
+        reinterpret_cast<void*>(GetProcAddress(plugin, "SFSEPlugin_Preload")));
+}
+
+DWORD WINAPI DoNothing(LPVOID) { return 0; }
+
+std::vector<double> ThreadStartUs() {
+    std::vector<double> samples;
+    for (int i = 0; i < kThreadSamples; ++i) {
+        const double before = NowUs();
+        HANDLE thread = CreateThread(nullptr, 0, DoNothing, nullptr, 0, nullptr);
+        samples.push_back(NowUs() - before);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        Sleep(kSettleMs);
+    }
+    return samples;
+}
+
+HINSTANCE WINAPI NoShell(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+    return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(33));
+}
+
+VOID WINAPI NoWait(DWORD) {}
+
+// Accepted calls with the real thread start. The worker's wait and shell call are left out so
+// that each worker is gone before the next sample, as each thread of the baseline is: the two
+// are measured under the same conditions.
+std::vector<double> HoldUs() {
+    HMODULE plugin = LoadLibraryA(CopyOf("Tarnwick.dll", "hold").c_str());
+    PatchImport(plugin, "KERNEL32.dll", "Sleep", reinterpret_cast<void*>(NoWait));
+    PatchImport(plugin, "SHELL32.dll", "ShellExecuteA", reinterpret_cast<void*>(NoShell));
+    std::vector<double> samples;
+    for (int i = 0; i < kHoldSamples; ++i) {
+        const double before = NowUs();
+        PreloadOf(plugin)(&kAcceptedHost);
+        samples.push_back(NowUs() - before);
+        Sleep(kSettleMs);
+    }
+    FreeLibrary(plugin);
+    return samples;
+}
+
+// When each plugin copy asked the shell to open its batch file.
+double shellRequestUs[kLaunchRuns];
+HMODULE launchModules[kLaunchRuns];
+
+HINSTANCE WINAPI TimedShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                            LPCSTR directory, INT show) {
+    const double now = NowUs();
+    HMODULE caller = nullptr;
+    GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        static_cast<LPCSTR>(__builtin_return_address(0)), &caller);
+    for (int i = 0; i < kLaunchRuns; ++i) {
+        if (launchModules[i] == caller) shellRequestUs[i] = now;
+    }
+    return ShellExecuteA(owner, verb, file, parameters, directory, show);
+}
+
+struct LaunchDelays {
+    std::vector<double> toShellMs;
+    std::vector<double> toBatchMs;
+};
+
+// Real waits and real batch files, one plugin copy per run, the calls a second apart so the
+// batch files do not compete with each other.
+LaunchDelays LaunchDelaysMs() {
+    double callUs[kLaunchRuns];
+    long long callFileTime[kLaunchRuns];
+    std::string markers[kLaunchRuns];
+    for (int i = 0; i < kLaunchRuns; ++i) {
+        const std::string dll = CopyOf("Tarnwick.dll", "launch" + std::to_string(i));
+        const std::string folder = dll.substr(0, dll.rfind('\\'));
+        markers[i] = folder + "\\batch-ran.txt";
+        DeleteFileA(markers[i].c_str());
+        FILE* batch = std::fopen((folder + "\\start_high_priority.bat").c_str(), "wb");
+        std::fputs("@echo off\r\necho ran> \"%~dp0batch-ran.txt\"\r\n", batch);
+        std::fclose(batch);
+        launchModules[i] = LoadLibraryA(dll.c_str());
+        PatchImport(launchModules[i], "SHELL32.dll", "ShellExecuteA",
+                    reinterpret_cast<void*>(TimedShell));
+    }
+    for (int i = 0; i < kLaunchRuns; ++i) {
+        if (i > 0) Sleep(kLaunchSpacingMs);
+        callFileTime[i] = PreciseFileTime();
+        callUs[i] = NowUs();
+        PreloadOf(launchModules[i])(&kAcceptedHost);
+    }
+    LaunchDelays delays;
+    for (int i = 0; i < kLaunchRuns; ++i) {
+        WIN32_FILE_ATTRIBUTE_DATA marker;
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        while (!GetFileAttributesExA(markers[i].c_str(), GetFileExInfoStandard, &marker) &&
+               GetTickCount64() < deadline) {
+            Sleep(2);
+        }
+        const long long written = static_cast<long long>(ULARGE_INTEGER{
+            {marker.ftLastWriteTime.dwLowDateTime,
+             marker.ftLastWriteTime.dwHighDateTime}}.QuadPart);
+        delays.toShellMs.push_back((shellRequestUs[i] - callUs[i]) / 1000.0);
+        delays.toBatchMs.push_back(static_cast<double>(written - callFileTime[i]) / 10000.0);
+        FreeLibrary(launchModules[i]);
+    }
+    return delays;
+}
+
+double LoadOnceUs(const std::string& path) {
+    const double before = NowUs();
+    HMODULE module = LoadLibraryA(path.c_str());
+    const double elapsed = NowUs() - before;
+    FreeLibrary(module);
+    return elapsed;
+}
+
+void LoadUs(std::vector<double>* plugin, std::vector<double>* empty) {
+    const std::string pluginCopy = CopyOf("Tarnwick.dll", "load");
+    const std::string emptyCopy = CopyOf("empty_plugin.dll", "load");
+    for (int i = 0; i < kLoadSamples; ++i) {
+        plugin->push_back(LoadOnceUs(pluginCopy));
+        empty->push_back(LoadOnceUs(emptyCopy));
+    }
+}
+
+std::string WineVersion() {
+    using Getter = const char* (*)();
+    const auto get = reinterpret_cast<Getter>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return get ? std::string("Wine ") + get() : "Windows";
+}
+
+struct Row {
+    const char* key;
+    const char* label;
+    const char* unit;
+    Summary summary;
+    int samples;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: bench <output.json>\n");
+        return 2;
+    }
+    QueryPerformanceFrequency(&frequency);
+    std::printf("measuring under %s ...\n", WineVersion().c_str());
+    std::fflush(stdout);
+
+    const Summary threadStart = Summarize(ThreadStartUs());
+    const Summary hold = Summarize(HoldUs());
+    const LaunchDelays delays = LaunchDelaysMs();
+    std::vector<double> pluginLoads, emptyLoads;
+    LoadUs(&pluginLoads, &emptyLoads);
+    const Summary pluginLoad = Summarize(pluginLoads);
+    const Summary emptyLoad = Summarize(emptyLoads);
+
+    const Row rows[] = {
+        {"preload_hold_us", "preload call holds the host thread", "us", hold, kHoldSamples},
+        {"thread_start_us", "starting one thread (CreateThread)", "us", threadStart,
+         kThreadSamples},
+        {"call_to_shell_request_ms", "preload call to shell request", "ms",
+         Summarize(delays.toShellMs), kLaunchRuns},
+        {"call_to_batch_ran_ms", "preload call to batch file running", "ms",
+         Summarize(delays.toBatchMs), kLaunchRuns},
+        {"plugin_load_us", "LoadLibrary of Tarnwick.dll", "us", pluginLoad, kLoadSamples},
+        {"empty_load_us", "LoadLibrary of an empty DLL", "us", emptyLoad, kLoadSamples},
+    };
+    const double holdRatio = hold.median / threadStart.median;
+    const double loadRatio = pluginLoad.median / emptyLoad.median;
+
+    std::printf("\n| %-36s | %10s | %10s | %10s | %4s | %7s |\n", "measure", "median", "min", "max",
+                "unit", "samples");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(38, '-').c_str(), std::string(12, '-').c_str(),
+                std::string(12, '-').c_str(), std::string(12, '-').c_str(),
+                std::string(6, '-').c_str(), std::string(9, '-').c_str());
+    for (const Row& row : rows) {
+        std::printf("| %-36s | %10.1f | %10.1f | %10.1f | %4s | %7d |\n", row.label,
+                    row.summary.median, row.summary.min, row.summary.max, row.unit, row.samples);
+    }
+    std::printf("\nhold time / thread start (medians): %.2f\n", holdRatio);
+    std::printf("plugin load / empty DLL load (medians): %.2f\n", loadRatio);
+
+    FILE* json = std::fopen(argv[1], "w");
+    if (json == nullptr) {
+        std::fprintf(stderr, "bench: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    std::fprintf(json, "{\n  \"platform\": \"%s\",\n", WineVersion().c_str());
+    for (const Row& row : rows) {
+        std::fprintf(
+            json, "  \"%s\": {\"median\": %.3f, \"min\": %.3f, \"max\": %.3f, \"samples\": %d},\n",
+            row.key, row.summary.median, row.summary.min, row.summary.max, row.samples);
+    }
+    std::fprintf(json, "  \"hold_to_thread_start_ratio\": %.3f,\n", holdRatio);
+    std::fprintf(json, "  \"load_to_empty_load_ratio\": %.3f\n}\n", loadRatio);
+    std::fclose(json);
+    std::printf("wrote %s\n", argv[1]);
+    return 0;
+}
