@@ -25,8 +25,6 @@ constexpr int kLaunchRuns = 7;
 constexpr DWORD kLaunchSpacingMs = 1000;
 constexpr int kLoadSamples = 50;
 
-const SFSEInterface kAcceptedHost = {PackVersion(0, 2, 18), 0, 1, nullptr, nullptr, nullptr};
-
 LARGE_INTEGER frequency;
 
 double NowUs() {

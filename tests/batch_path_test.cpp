@@ -14,6 +14,9 @@ struct DeriveCase {
     std::string batchPath;  // empty: no trustworthy path
 };
 
+// Failures name the case rather than dumping its bytes.
+void PrintTo(const DeriveCase& c, std::ostream* out) { *out << c.name; }
+
 const std::string kBat = "\\start_high_priority.bat";
 
 const DeriveCase kDeriveCases[] = {

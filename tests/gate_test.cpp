@@ -26,6 +26,9 @@ struct GateCase {
     std::size_t workers;
 };
 
+// Failures name the case rather than dumping its bytes.
+void PrintTo(const GateCase& c, std::ostream* out) { *out << c.name; }
+
 const GateCase kGateCases[] = {
     {"NullRecord", true, 0, false, kRefused, 0},
     {"Older_0_2_17", false, PackVersion(0, 2, 17), false, kRefused, 0},
@@ -60,9 +63,7 @@ TEST(GateTest, ThreadStartFailureDropsTheReferenceAndStillAccepts) {
     FakeSettings settings;
     settings.failThreadStart = true;
     ResetFakes(settings);
-    const SFSEInterface record = {PackVersion(0, 2, 18), 0, 1, nullptr, nullptr, nullptr};
-
-    EXPECT_TRUE(FakedPreload()(&record));
+    EXPECT_TRUE(FakedPreload()(&kAcceptedHost));
 
     const std::vector<std::string> expected = {
         "GetModuleHandleExA(0x4, plugin code)",

@@ -7,8 +7,6 @@
 
 namespace {
 
-const SFSEInterface kAcceptedHost = {PackVersion(0, 2, 18), 0, 1, nullptr, nullptr, nullptr};
-
 std::string ShellOpen(const std::string& file) {
     return "ShellExecuteA(null, \"open\", \"" + file + "\", null, null, 10)";
 }
@@ -81,6 +79,9 @@ struct PathCase {
     std::string modulePath;
     std::string batchPath;  // empty: no launch request
 };
+
+// Failures name the case rather than dumping its bytes.
+void PrintTo(const PathCase& c, std::ostream* out) { *out << c.name; }
 
 const std::string kDir235 = "C:\\" + std::string(232, 'd');
 const std::string kDir236 = "C:\\" + std::string(233, 'd');

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr double kLaunchDelayMs = 8000;
-const SFSEInterface kAcceptedHost = {PackVersion(0, 2, 18), 0, 1, nullptr, nullptr, nullptr};
 
 long long FileTimeTicks(const FILETIME& time) {
     return static_cast<long long>(

@@ -14,8 +14,6 @@ constexpr int kCallerThreads = 8;
 constexpr int kCallsPerThread = 125;
 constexpr int kCalls = kCallerThreads * kCallsPerThread;
 
-const SFSEInterface kAcceptedHost = {PackVersion(0, 2, 18), 0, 1, nullptr, nullptr, nullptr};
-
 struct Caller {
     HANDLE start;
     int accepted;

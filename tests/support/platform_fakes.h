@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "host/packed_version.h"
 #include "host/sfse_plugin.h"
+
+// A host record the plugin accepts: SFSE 0.2.18 on game runtime 1.15.222.
+inline const SFSEInterface kAcceptedHost = {
+    PackVersion(0, 2, 18), PackVersion(1, 15, 222), 1, nullptr, nullptr, nullptr};
 
 // Loads the shipped Tarnwick.dll and substitutes the platform functions it imports, so a test
 // sees every call the plugin makes, on which thread, with which arguments, and can steer the
