@@ -19,7 +19,7 @@ windows() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
 if [ "$host_version" != "0.2.18" ] && [ -z "${DISPLAY:-}" ]; then
     echo "note: no DISPLAY, so Wine cannot show the error box; the call returns at once."
-    echo "      Run under a desktop or xvfb-run to see and close the box."
+    echo "      Run on a desktop to see and close the box, or see it with 'make screenshot'."
 fi
 echo "demo game folder: $game"
 "$root/cmake/wine-run.sh" "$build/bin/simhost.exe" "$(windows "$game")" \
