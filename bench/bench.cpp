@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "bench/stats.h"
-#include "host/packed_version.h"
 #include "host/sfse_plugin.h"
+#include "simhost/plugins.h"
+#include "simhost/timeline.h"
 #include "tests/support/import_patch.h"
+#include "tests/support/installation.h"
 #include "tests/support/platform_fakes.h"
 
 namespace {
@@ -25,38 +27,8 @@ constexpr int kLaunchRuns = 7;
 constexpr DWORD kLaunchSpacingMs = 1000;
 constexpr int kLoadSamples = 50;
 
-LARGE_INTEGER frequency;
-
-double NowUs() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
-
-long long PreciseFileTime() {
-    FILETIME now;
-    GetSystemTimePreciseAsFileTime(&now);
-    return static_cast<long long>(ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart);
-}
-
-std::string TempFolder(const std::string& name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "tarnwick-bench-" + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-// A copy of a built DLL in a folder of its own, so each copy is a module of its own.
-std::string CopyOf(const char* dll, const std::string& name) {
-    const std::string copy = TempFolder(name) + "\\" + dll;
-    CopyFileA((ProgramDirectory() + "\\" + dll).c_str(), copy.c_str(), FALSE);
-    return copy;
-}
-
-SFSEPluginPreloadFn PreloadOf(HMODULE plugin) {
-    return reinterpret_cast<SFSEPluginPreloadFn>(
-        reinterpret_cast<void*>(GetProcAddress(plugin, "SFSEPlugin_Preload")));
+double MicrosecondsBetween(LARGE_INTEGER from, LARGE_INTEGER to) {
+    return MillisecondsBetween(from, to) * 1000.0;
 }
 
 DWORD WINAPI DoNothing(LPVOID) { return 0; }
@@ -64,9 +36,9 @@ DWORD WINAPI DoNothing(LPVOID) { return 0; }
 std::vector<double> ThreadStartUs() {
     std::vector<double> samples;
     for (int i = 0; i < kThreadSamples; ++i) {
-        const double before = NowUs();
+        const LARGE_INTEGER before = Now();
         HANDLE thread = CreateThread(nullptr, 0, DoNothing, nullptr, 0, nullptr);
-        samples.push_back(NowUs() - before);
+        samples.push_back(MicrosecondsBetween(before, Now()));
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
         Sleep(kSettleMs);
@@ -84,14 +56,14 @@ VOID WINAPI NoWait(DWORD) {}
 // that each worker is gone before the next sample, as each thread of the baseline is: the two
 // are measured under the same conditions.
 std::vector<double> HoldUs() {
-    HMODULE plugin = LoadLibraryA(CopyOf("Tarnwick.dll", "hold").c_str());
+    HMODULE plugin = LoadLibraryA(CopyOfBuilt("Tarnwick.dll", "bench-hold").c_str());
     PatchImport(plugin, "KERNEL32.dll", "Sleep", reinterpret_cast<void*>(NoWait));
     PatchImport(plugin, "SHELL32.dll", "ShellExecuteA", reinterpret_cast<void*>(NoShell));
     std::vector<double> samples;
     for (int i = 0; i < kHoldSamples; ++i) {
-        const double before = NowUs();
-        PreloadOf(plugin)(&kAcceptedHost);
-        samples.push_back(NowUs() - before);
+        const LARGE_INTEGER before = Now();
+        FindPreloadEntry(plugin)(&kAcceptedHost);
+        samples.push_back(MicrosecondsBetween(before, Now()));
         Sleep(kSettleMs);
     }
     FreeLibrary(plugin);
@@ -99,18 +71,18 @@ std::vector<double> HoldUs() {
 }
 
 // When each plugin copy asked the shell to open its batch file.
-double shellRequestUs[kLaunchRuns];
+LARGE_INTEGER shellRequest[kLaunchRuns];
 HMODULE launchModules[kLaunchRuns];
 
 HINSTANCE WINAPI TimedShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                             LPCSTR directory, INT show) {
-    const double now = NowUs();
+    const LARGE_INTEGER now = Now();
     HMODULE caller = nullptr;
     GetModuleHandleExA(
         GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
         static_cast<LPCSTR>(__builtin_return_address(0)), &caller);
     for (int i = 0; i < kLaunchRuns; ++i) {
-        if (launchModules[i] == caller) shellRequestUs[i] = now;
+        if (launchModules[i] == caller) shellRequest[i] = now;
     }
     return ShellExecuteA(owner, verb, file, parameters, directory, show);
 }
@@ -123,56 +95,42 @@ struct LaunchDelays {
 // Real waits and real batch files, one plugin copy per run, the calls a second apart so the
 // batch files do not compete with each other.
 LaunchDelays LaunchDelaysMs() {
-    double callUs[kLaunchRuns];
+    LARGE_INTEGER call[kLaunchRuns];
     long long callFileTime[kLaunchRuns];
-    std::string markers[kLaunchRuns];
+    Installation at[kLaunchRuns];
     for (int i = 0; i < kLaunchRuns; ++i) {
-        const std::string dll = CopyOf("Tarnwick.dll", "launch" + std::to_string(i));
-        const std::string folder = dll.substr(0, dll.rfind('\\'));
-        markers[i] = folder + "\\batch-ran.txt";
-        DeleteFileA(markers[i].c_str());
-        FILE* batch = std::fopen((folder + "\\start_high_priority.bat").c_str(), "wb");
-        std::fputs("@echo off\r\necho ran> \"%~dp0batch-ran.txt\"\r\n", batch);
-        std::fclose(batch);
-        launchModules[i] = LoadLibraryA(dll.c_str());
+        at[i] = Install("bench-launch" + std::to_string(i));
+        launchModules[i] = LoadLibraryA(at[i].dll.c_str());
         PatchImport(launchModules[i], "SHELL32.dll", "ShellExecuteA",
                     reinterpret_cast<void*>(TimedShell));
     }
     for (int i = 0; i < kLaunchRuns; ++i) {
         if (i > 0) Sleep(kLaunchSpacingMs);
-        callFileTime[i] = PreciseFileTime();
-        callUs[i] = NowUs();
-        PreloadOf(launchModules[i])(&kAcceptedHost);
+        callFileTime[i] = PreciseNowTicks();
+        call[i] = Now();
+        FindPreloadEntry(launchModules[i])(&kAcceptedHost);
     }
     LaunchDelays delays;
     for (int i = 0; i < kLaunchRuns; ++i) {
-        WIN32_FILE_ATTRIBUTE_DATA marker;
-        const ULONGLONG deadline = GetTickCount64() + 30000;
-        while (!GetFileAttributesExA(markers[i].c_str(), GetFileExInfoStandard, &marker) &&
-               GetTickCount64() < deadline) {
-            Sleep(2);
-        }
-        const long long written = static_cast<long long>(ULARGE_INTEGER{
-            {marker.ftLastWriteTime.dwLowDateTime,
-             marker.ftLastWriteTime.dwHighDateTime}}.QuadPart);
-        delays.toShellMs.push_back((shellRequestUs[i] - callUs[i]) / 1000.0);
-        delays.toBatchMs.push_back(static_cast<double>(written - callFileTime[i]) / 10000.0);
+        WaitFor([&] { return MarkerWritten(at[i]); }, 30000);
+        delays.toShellMs.push_back(MillisecondsBetween(call[i], shellRequest[i]));
+        delays.toBatchMs.push_back(MarkerDelayMs(at[i], callFileTime[i]));
         FreeLibrary(launchModules[i]);
     }
     return delays;
 }
 
 double LoadOnceUs(const std::string& path) {
-    const double before = NowUs();
+    const LARGE_INTEGER before = Now();
     HMODULE module = LoadLibraryA(path.c_str());
-    const double elapsed = NowUs() - before;
+    const double elapsed = MicrosecondsBetween(before, Now());
     FreeLibrary(module);
     return elapsed;
 }
 
 void LoadUs(std::vector<double>* plugin, std::vector<double>* empty) {
-    const std::string pluginCopy = CopyOf("Tarnwick.dll", "load");
-    const std::string emptyCopy = CopyOf("empty_plugin.dll", "load");
+    const std::string pluginCopy = CopyOfBuilt("Tarnwick.dll", "bench-load");
+    const std::string emptyCopy = CopyOfBuilt("empty_plugin.dll", "bench-load");
     for (int i = 0; i < kLoadSamples; ++i) {
         plugin->push_back(LoadOnceUs(pluginCopy));
         empty->push_back(LoadOnceUs(emptyCopy));
@@ -201,7 +159,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench <output.json>\n");
         return 2;
     }
-    QueryPerformanceFrequency(&frequency);
+    StartTimeline();
     std::printf("measuring under %s ...\n", WineVersion().c_str());
     std::fflush(stdout);
 

@@ -18,3 +18,13 @@ std::vector<PluginEntry> FindPlugins(const std::string& folder) {
     FindClose(search);
     return plugins;
 }
+
+void Drop(PluginEntry& plugin, const std::string& failure) {
+    plugin.kept = false;
+    plugin.failure = failure;
+}
+
+SFSEPluginPreloadFn FindPreloadEntry(HMODULE module) {
+    return reinterpret_cast<SFSEPluginPreloadFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "SFSEPlugin_Preload")));
+}

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "host/sfse_plugin.h"
+
 #include <string>
 #include <vector>
 
@@ -17,3 +19,9 @@ struct PluginEntry {
 
 // The *.dll files of folder, in the order the file system lists them.
 std::vector<PluginEntry> FindPlugins(const std::string& folder);
+
+// Marks plugin as dropped, for the reason given in the host's words.
+void Drop(PluginEntry& plugin, const std::string& failure);
+
+// The loaded module's SFSEPlugin_Preload, or null.
+SFSEPluginPreloadFn FindPreloadEntry(HMODULE module);

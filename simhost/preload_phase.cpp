@@ -9,9 +9,10 @@ void* QueryInterface(std::uint32_t) { return nullptr; }
 std::uint32_t GetPluginHandle() { return 0; }
 const void* GetPluginInfo(const char*) { return nullptr; }
 
-void Drop(PluginEntry& plugin, const char* failure) {
-    plugin.kept = false;
-    plugin.failure = failure;
+void UnloadAndDrop(PluginEntry& plugin, const char* failure) {
+    FreeLibrary(plugin.module);
+    plugin.module = nullptr;
+    Drop(plugin, failure);
 }
 
 }  // namespace
@@ -31,13 +32,10 @@ LARGE_INTEGER RunPreloadPhase(const HostOptions& options, std::vector<PluginEntr
             continue;
         }
         Note("%s: loaded at %p", plugin.fileName.c_str(), static_cast<void*>(plugin.module));
-        const auto preload = reinterpret_cast<SFSEPluginPreloadFn>(
-            reinterpret_cast<void*>(GetProcAddress(plugin.module, "SFSEPlugin_Preload")));
+        const SFSEPluginPreloadFn preload = FindPreloadEntry(plugin.module);
         if (preload == nullptr) {
             Note("%s: SFSEPlugin_Preload not found after loading", plugin.fileName.c_str());
-            FreeLibrary(plugin.module);
-            plugin.module = nullptr;
-            Drop(plugin, "couldn't load plugin");
+            UnloadAndDrop(plugin, "couldn't load plugin");
             continue;
         }
         Note("%s: calling SFSEPlugin_Preload (host %s)", plugin.fileName.c_str(),
@@ -52,9 +50,7 @@ LARGE_INTEGER RunPreloadPhase(const HostOptions& options, std::vector<PluginEntr
             lastAccepted = before;
         } else {
             Note("%s: reported as incompatible during load; unloading", plugin.fileName.c_str());
-            FreeLibrary(plugin.module);
-            plugin.module = nullptr;
-            Drop(plugin, "reported as incompatible during load");
+            UnloadAndDrop(plugin, "reported as incompatible during load");
         }
     }
     return lastAccepted;

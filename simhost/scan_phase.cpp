@@ -46,29 +46,28 @@ void Describe(const PluginEntry& plugin, const SFSEPluginVersionData& record) {
          record.reservedNonBreaking, record.reservedBreaking);
 }
 
-void Drop(PluginEntry& plugin, const std::string& failure) {
-    plugin.kept = false;
-    plugin.failure = failure;
+void Refuse(PluginEntry& plugin, const std::string& failure) {
     Note("%s: %s", plugin.fileName.c_str(), failure.c_str());
+    Drop(plugin, failure);
 }
 
 void Scan(const HostOptions& options, PluginEntry& plugin) {
     MappedImage image;
     std::string error;
     if (!MapImage(plugin.path, &image, &error)) {
-        Drop(plugin, "disabled, " + error);
+        Refuse(plugin, "disabled, " + error);
         return;
     }
     if (!IsAmd64(image)) {
         UnmapImage(&image);
-        Drop(plugin, "disabled, not an x64 image");
+        Refuse(plugin, "disabled, not an x64 image");
         return;
     }
     DWORD available = 0;
     const unsigned char* data = FindExport(image, "SFSEPlugin_Version", &available);
     if (data == nullptr || available < sizeof(SFSEPluginVersionData)) {
         UnmapImage(&image);
-        Drop(plugin, "disabled, no version data");
+        Refuse(plugin, "disabled, no version data");
         return;
     }
     SFSEPluginVersionData record;
@@ -83,7 +82,7 @@ void Scan(const HostOptions& options, PluginEntry& plugin) {
     Describe(plugin, record);
     if (const char* failure =
             CheckVersionRecord(record, options.runtimeVersion, options.hostVersion)) {
-        Drop(plugin, failure);
+        Refuse(plugin, failure);
         return;
     }
     Note("%s: compatible (%s); SFSEPlugin_Preload %s, SFSEPlugin_Load %s", plugin.fileName.c_str(),

@@ -9,6 +9,7 @@
 
 #include "host/packed_version.h"
 #include "simhost/scan_phase.h"
+#include "tests/support/installation.h"
 #include "tests/support/platform_fakes.h"
 
 namespace {
@@ -107,11 +108,7 @@ std::string WithBrokenExportTable(std::string image) {
 
 // Files that are no plugin are reported and skipped, and the scan goes on to the next one.
 TEST(ScanTest, BrokenFilesAreSkipped) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder =
-        std::string(temp) + "tarnwick-scan-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string folder = TempFolder("scan");
     const std::string plugin = ReadFile(ProgramDirectory() + "\\Tarnwick.dll");
     ASSERT_GT(plugin.size(), 4096u);
     std::string garbage(8192, '\0');

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "simhost/plugins.h"
 #include "tests/support/import_patch.h"
 
 namespace {
@@ -213,10 +214,7 @@ HMODULE FakedPlugin() {
     return plugin;
 }
 
-SFSEPluginPreloadFn FakedPreload() {
-    return reinterpret_cast<SFSEPluginPreloadFn>(
-        reinterpret_cast<void*>(GetProcAddress(FakedPlugin(), "SFSEPlugin_Preload")));
-}
+SFSEPluginPreloadFn FakedPreload() { return FindPreloadEntry(FakedPlugin()); }
 
 void ResetFakes(const FakeSettings& newSettings) {
     JoinWorkers();

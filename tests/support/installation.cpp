@@ -1,0 +1,74 @@
+#include "tests/support/installation.h"
+
+#include <cstdio>
+
+#include "tests/support/platform_fakes.h"
+
+namespace {
+
+long long FileTimeTicks(const FILETIME& time) {
+    return static_cast<long long>(
+        ULARGE_INTEGER{{time.dwLowDateTime, time.dwHighDateTime}}.QuadPart);
+}
+
+}  // namespace
+
+std::string TempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "tarnwick-" + name + "-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string CopyOfBuilt(const char* dll, const std::string& folderName) {
+    const std::string copy = TempFolder(folderName) + "\\" + dll;
+    if (!CopyFileA((ProgramDirectory() + "\\" + dll).c_str(), copy.c_str(), FALSE)) {
+        std::fprintf(stderr, "cannot copy %s to %s\n", dll, copy.c_str());
+    }
+    return copy;
+}
+
+Installation Install(const std::string& name) {
+    Installation at;
+    at.dll = CopyOfBuilt("Tarnwick.dll", name);
+    at.folder = at.dll.substr(0, at.dll.rfind('\\'));
+    at.marker = at.folder + "\\batch-ran.txt";
+    DeleteFileA(at.marker.c_str());
+    FILE* batch = std::fopen((at.folder + "\\start_high_priority.bat").c_str(), "wb");
+    if (batch != nullptr) {
+        std::fputs("@echo off\r\necho ran> \"%~dp0batch-ran.txt\"\r\n", batch);
+        std::fclose(batch);
+    }
+    return at;
+}
+
+bool IsInstalled(const Installation& at) {
+    return GetFileAttributesA(at.dll.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           GetFileAttributesA((at.folder + "\\start_high_priority.bat").c_str()) !=
+               INVALID_FILE_ATTRIBUTES;
+}
+
+void Uninstall(const Installation& at) {
+    DeleteFileA(at.marker.c_str());
+    DeleteFileA((at.folder + "\\start_high_priority.bat").c_str());
+    DeleteFileA(at.dll.c_str());
+    RemoveDirectoryA(at.folder.c_str());
+}
+
+long long PreciseNowTicks() {
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return FileTimeTicks(now);
+}
+
+double MarkerDelayMs(const Installation& at, long long callStart) {
+    WIN32_FILE_ATTRIBUTE_DATA marker;
+    if (!GetFileAttributesExA(at.marker.c_str(), GetFileExInfoStandard, &marker)) return -1;
+    return static_cast<double>(FileTimeTicks(marker.ftLastWriteTime) - callStart) / 10000.0;
+}
+
+bool MarkerWritten(const Installation& at) {
+    return GetFileAttributesA(at.marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Copies of the built plugin in folders of their own, away from the test program, for tests
+// and measurements that run it for real.
+
+// %TEMP%\tarnwick-<name>-<process id>, created if need be.
+std::string TempFolder(const std::string& name);
+
+// A copy of a DLL the build put beside the test program, in TempFolder(folderName).
+std::string CopyOfBuilt(const char* dll, const std::string& folderName);
+
+// A copy of the plugin with a real start_high_priority.bat beside it that records, by
+// creating the marker file, that the shell ran it.
+struct Installation {
+    std::string folder;
+    std::string dll;
+    std::string marker;
+};
+
+Installation Install(const std::string& name);
+// Both the plugin copy and the batch file are in place.
+bool IsInstalled(const Installation& at);
+void Uninstall(const Installation& at);
+
+// The system time in 100 ns units, as file times count it.
+long long PreciseNowTicks();
+
+// Milliseconds from callStart (PreciseNowTicks) to when the batch file wrote its marker, or
+// -1 if it has not.
+double MarkerDelayMs(const Installation& at, long long callStart);
+
+bool MarkerWritten(const Installation& at);
+
+// Polls condition until it holds or timeoutMs have passed; true if it held.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline) return false;
+        Sleep(2);
+    }
+    return true;
+}
