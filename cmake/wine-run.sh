@@ -12,6 +12,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot --init >/dev/null 2>&1
+        # A crash must end the program with Wine's report, not wait on a dialog nobody sees.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1
         wineserver --wait
     fi
 ) 9>"$WINEPREFIX.lock"

@@ -24,3 +24,7 @@ extern "C" const SFSEPluginVersionData SFSEPlugin_Version = {
     0,
     0,
 };
+
+// The host copies 604 bytes from the export's address: a shorter object would hand it whatever
+// the linker placed next.
+static_assert(sizeof SFSEPlugin_Version == 604);

@@ -43,8 +43,9 @@ show_error_box() {
         /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 
     local game="Z:$(echo "$work/game" | tr / '\\')"
-    "$error_box_root/cmake/wine-run.sh" "$simhost" "$game" --host-version 0.2.19 \
-        >"$work/host.log" 2>&1 &
+    # Through the test runner: the host must reach its last line, not merely end.
+    "$error_box_root/cmake/wine-test.sh" ends-with '\] exit$' "$simhost" "$game" \
+        --host-version 0.2.19 >"$work/host.log" 2>&1 &
     host=$!
 
     for _ in $(seq 600); do

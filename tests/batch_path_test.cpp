@@ -26,6 +26,8 @@ const DeriveCase kDeriveCases[] = {
     {"NoSeparatorStaysWhole", "tool.dll", "tool.dll" + kBat},
     {"TrailingSeparator", "C:\\mods\\", "C:\\mods" + kBat},
     {"RootFile", "C:\\tool.dll", "C:" + kBat},
+    {"OnlyBackslashFirst", "\\tool.dll", kBat},
+    {"OnlySlashFirst", "/tool.dll", kBat},
     {"UncPath", "\\\\server\\share\\tool.dll", "\\\\server\\share" + kBat},
     {"Dir235", std::string(235, 'd') + "\\t.dll", std::string(235, 'd') + kBat},
     {"Dir236", std::string(236, 'd') + "\\t.dll", ""},

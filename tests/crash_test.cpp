@@ -1,0 +1,28 @@
+// Crashes on purpose, so that the test runner shows it still sees a crash: both entries that run
+// this program are expected to fail.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void WriteThroughNull() { *static_cast<volatile int*>(nullptr) = 1; }
+
+DWORD WINAPI CrashLater(LPVOID) {
+    Sleep(100);
+    WriteThroughNull();
+    return 0;
+}
+
+TEST(CrashTest, OnTheMainThread) { WriteThroughNull(); }
+
+// As a plugin's worker would, after its wait, while the test waits for it.
+TEST(CrashTest, OnASecondThread) {
+    HANDLE thread = CreateThread(nullptr, 0, CrashLater, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+}  // namespace
