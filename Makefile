@@ -3,6 +3,7 @@
 
 PRESET ?= mingw-gcc
 BUILD := build/$(PRESET)
+VERSION := $(shell sed -n 's/^project.Tarnwick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 export WINEPREFIX := $(CURDIR)/build/wineprefix
 
 .PHONY: all deps build run test bench screenshot clean
@@ -18,7 +19,9 @@ build: deps
 # The GCC build is the one players get; other presets stay in their build folders.
 ifeq ($(PRESET),mingw-gcc)
 	cmake --install $(BUILD) --prefix dist >/dev/null
-	@echo "built dist/Tarnwick.dll and dist/Tarnwick-$$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt).zip"
+	cd dist && sha256sum Tarnwick.dll Tarnwick-$(VERSION).zip >SHA256SUMS
+	@echo "built dist/Tarnwick.dll and dist/Tarnwick-$(VERSION).zip; their SHA-256 in dist/SHA256SUMS:"
+	@cat dist/SHA256SUMS
 endif
 
 run: build

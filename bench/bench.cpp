@@ -128,12 +128,42 @@ double LoadOnceUs(const std::string& path) {
     return elapsed;
 }
 
-void LoadUs(std::vector<double>* plugin, std::vector<double>* empty) {
-    const std::string pluginCopy = CopyOfBuilt("Tarnwick.dll", "bench-load");
-    const std::string emptyCopy = CopyOfBuilt("empty_plugin.dll", "bench-load");
-    for (int i = 0; i < kLoadSamples; ++i) {
-        plugin->push_back(LoadOnceUs(pluginCopy));
-        empty->push_back(LoadOnceUs(emptyCopy));
+// The DLLs whose load is compared: the plugin, and two empty ones built the freestanding way
+// and with MinGW's runtime start-up, which runs at load and at every thread's start and end.
+const char* const kLoaded[] = {"Tarnwick.dll", "empty_plugin.dll", "empty_runtime_dll.dll"};
+constexpr int kLoadedCount = 3;
+
+// Loads each DLL in turn, kLoadSamples rounds, interleaved so that all see the same conditions.
+void LoadUs(std::vector<double> (&samples)[kLoadedCount]) {
+    std::string copies[kLoadedCount];
+    for (int i = 0; i < kLoadedCount; ++i) copies[i] = CopyOfBuilt(kLoaded[i], "bench-load");
+    for (int round = 0; round < kLoadSamples; ++round) {
+        for (int i = 0; i < kLoadedCount; ++i) samples[i].push_back(LoadOnceUs(copies[i]));
+    }
+}
+
+// Starting a thread and waiting for its end, with nothing loaded, the plugin loaded, or the
+// empty runtime DLL loaded: what each of the game's threads pays for a loaded module. The three
+// take turns in short blocks, so that all see the same conditions.
+constexpr int kThreadRounds = 20;
+constexpr int kCyclesPerRound = kThreadSamples / kThreadRounds;
+const char* const kThreadCycleDlls[] = {nullptr, "Tarnwick.dll", "empty_runtime_dll.dll"};
+
+void ThreadStartJoinUs(std::vector<double> (&samples)[3]) {
+    std::string copies[3];
+    for (int i = 1; i < 3; ++i) copies[i] = CopyOfBuilt(kThreadCycleDlls[i], "bench-threads");
+    for (int round = 0; round < kThreadRounds; ++round) {
+        for (int i = 0; i < 3; ++i) {
+            HMODULE module = i > 0 ? LoadLibraryA(copies[i].c_str()) : nullptr;
+            for (int cycle = 0; cycle < kCyclesPerRound; ++cycle) {
+                const LARGE_INTEGER before = Now();
+                HANDLE thread = CreateThread(nullptr, 0, DoNothing, nullptr, 0, nullptr);
+                WaitForSingleObject(thread, INFINITE);
+                samples[i].push_back(MicrosecondsBetween(before, Now()));
+                CloseHandle(thread);
+            }
+            if (module != nullptr) FreeLibrary(module);
+        }
     }
 }
 
@@ -166,10 +196,16 @@ int main(int argc, char** argv) {
     const Summary threadStart = Summarize(ThreadStartUs());
     const Summary hold = Summarize(HoldUs());
     const LaunchDelays delays = LaunchDelaysMs();
-    std::vector<double> pluginLoads, emptyLoads;
-    LoadUs(&pluginLoads, &emptyLoads);
-    const Summary pluginLoad = Summarize(pluginLoads);
-    const Summary emptyLoad = Summarize(emptyLoads);
+    std::vector<double> loads[kLoadedCount];
+    LoadUs(loads);
+    const Summary pluginLoad = Summarize(loads[0]);
+    const Summary emptyLoad = Summarize(loads[1]);
+    const Summary runtimeLoad = Summarize(loads[2]);
+    std::vector<double> cycles[3];
+    ThreadStartJoinUs(cycles);
+    const Summary threadsAlone = Summarize(cycles[0]);
+    const Summary threadsPlugin = Summarize(cycles[1]);
+    const Summary threadsRuntime = Summarize(cycles[2]);
 
     const Row rows[] = {
         {"preload_hold_us", "preload call holds the host thread", "us", hold, kHoldSamples},
@@ -181,21 +217,35 @@ int main(int argc, char** argv) {
          Summarize(delays.toBatchMs), kLaunchRuns},
         {"plugin_load_us", "LoadLibrary of Tarnwick.dll", "us", pluginLoad, kLoadSamples},
         {"empty_load_us", "LoadLibrary of an empty DLL", "us", emptyLoad, kLoadSamples},
+        {"empty_runtime_load_us", "LoadLibrary, empty DLL, MinGW start-up", "us", runtimeLoad,
+         kLoadSamples},
+        {"thread_cycle_us", "thread start+join, no DLL loaded", "us", threadsAlone, kThreadSamples},
+        {"thread_cycle_plugin_us", "thread start+join, Tarnwick.dll loaded", "us", threadsPlugin,
+         kThreadSamples},
+        {"thread_cycle_runtime_us", "thread start+join, runtime DLL loaded", "us", threadsRuntime,
+         kThreadSamples},
     };
     const double holdRatio = hold.median / threadStart.median;
     const double loadRatio = pluginLoad.median / emptyLoad.median;
+    const double runtimeLoadRatio = runtimeLoad.median / emptyLoad.median;
+    const double threadRatio = threadsPlugin.median / threadsAlone.median;
+    const double runtimeThreadRatio = threadsRuntime.median / threadsAlone.median;
 
-    std::printf("\n| %-36s | %10s | %10s | %10s | %4s | %7s |\n", "measure", "median", "min", "max",
+    std::printf("\n| %-38s | %10s | %10s | %10s | %4s | %7s |\n", "measure", "median", "min", "max",
                 "unit", "samples");
-    std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(38, '-').c_str(), std::string(12, '-').c_str(),
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(40, '-').c_str(), std::string(12, '-').c_str(),
                 std::string(12, '-').c_str(), std::string(12, '-').c_str(),
                 std::string(6, '-').c_str(), std::string(9, '-').c_str());
     for (const Row& row : rows) {
-        std::printf("| %-36s | %10.1f | %10.1f | %10.1f | %4s | %7d |\n", row.label,
+        std::printf("| %-38s | %10.1f | %10.1f | %10.1f | %4s | %7d |\n", row.label,
                     row.summary.median, row.summary.min, row.summary.max, row.unit, row.samples);
     }
     std::printf("\nhold time / thread start (medians): %.2f\n", holdRatio);
     std::printf("plugin load / empty DLL load (medians): %.2f\n", loadRatio);
+    std::printf("runtime DLL load / empty DLL load (medians): %.2f\n", runtimeLoadRatio);
+    std::printf("thread start+join with plugin / without (medians): %.2f\n", threadRatio);
+    std::printf("thread start+join with runtime DLL / without (medians): %.2f\n",
+                runtimeThreadRatio);
 
     FILE* json = std::fopen(argv[1], "w");
     if (json == nullptr) {
@@ -209,7 +259,10 @@ int main(int argc, char** argv) {
             row.key, row.summary.median, row.summary.min, row.summary.max, row.samples);
     }
     std::fprintf(json, "  \"hold_to_thread_start_ratio\": %.3f,\n", holdRatio);
-    std::fprintf(json, "  \"load_to_empty_load_ratio\": %.3f\n}\n", loadRatio);
+    std::fprintf(json, "  \"load_to_empty_load_ratio\": %.3f,\n", loadRatio);
+    std::fprintf(json, "  \"runtime_load_to_empty_load_ratio\": %.3f,\n", runtimeLoadRatio);
+    std::fprintf(json, "  \"thread_cycle_plugin_ratio\": %.3f,\n", threadRatio);
+    std::fprintf(json, "  \"thread_cycle_runtime_ratio\": %.3f\n}\n", runtimeThreadRatio);
     std::fclose(json);
     std::printf("wrote %s\n", argv[1]);
     return 0;

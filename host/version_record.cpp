@@ -9,10 +9,11 @@ constexpr std::uint32_t kGameRuntimeVersion = PackVersion(1, 15, 222);
 
 }  // namespace
 
-// Constant-initialized, so it sits in the image's read-only data from the moment the module is
-// mapped: the host copies it out before any of our code has run. Everything not named here,
-// the rest of both strings and the three words after the list included, is zero.
-extern "C" const SFSEPluginVersionData SFSEPlugin_Version = {
+// Laid out by the compiler (constexpr), so it sits in the image's read-only data from the moment
+// the module is mapped: the host copies it out before any of our code has run, and a DLL
+// without runtime start-up code would never run an initializer. Everything not named here, the
+// rest of both strings and the three words after the list included, is zero.
+extern "C" constexpr SFSEPluginVersionData SFSEPlugin_Version = {
     kVersionDataLayout,
     kPluginVersion,
     TARNWICK_NAME,

@@ -1,7 +1,8 @@
 #include "launcher/batch_path.h"
 
-#include <cstdio>
-#include <cstring>
+#include <windows.h>
+
+#include <strsafe.h>
 
 namespace {
 
@@ -10,7 +11,7 @@ constexpr char kBatchPathFormat[] = "%s\\start_high_priority.bat";
 // Ends the string at its last separator of either kind, leaving the directory. A path with no
 // separator stays whole.
 void CutAtLastSeparator(char* path) {
-    for (int i = static_cast<int>(std::strlen(path)) - 1; i >= 0; --i) {
+    for (int i = lstrlenA(path) - 1; i >= 0; --i) {
         if (path[i] == '\\' || path[i] == '/') {
             path[i] = '\0';
             return;
@@ -28,6 +29,6 @@ bool DeriveBatchPath(char (&dllPath)[kPathCapacity], std::uint32_t reportedLengt
         return false;
     }
     CutAtLastSeparator(dllPath);
-    const int written = std::snprintf(batchPath, kPathCapacity, kBatchPathFormat, dllPath);
-    return written >= 0 && static_cast<std::size_t>(written) < kPathCapacity;
+    // Bounded and always terminated; a result cut short reports failure and is not used.
+    return SUCCEEDED(StringCchPrintfA(batchPath, kPathCapacity, kBatchPathFormat, dllPath));
 }
