@@ -35,7 +35,7 @@ bench: build
 	    status=$$?; wineserver -k 2>/dev/null; exit $$status
 
 screenshot: build
-	scripts/screenshot-error-box.sh $(BUILD) docs/error-box.png
+	scripts/screenshot-boxes.sh $(BUILD) docs
 
 clean:
 	-wineserver -k 2>/dev/null

@@ -1,10 +1,10 @@
 #!/bin/bash
 # Runs a Windows program under Wine in the project's private prefix, creating the prefix on
-# first use. Quiet: Wine's own diagnostics are switched off.
+# first use. Quiet: Wine's own diagnostics are switched off unless WINEDEBUG asks for some.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEDEBUG=-all
+export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$(dirname "$WINEPREFIX")"

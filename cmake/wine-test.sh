@@ -5,8 +5,9 @@
 #   wine-test.sh gtest PROGRAM [ARGS...]
 #       passes only if the GoogleTest report, written when the last test has ended, exists and
 #       says every test ran and passed
-#   wine-test.sh ends-with REGEX PROGRAM [ARGS...]
-#       passes only if the last line the program printed (stdout and stderr) matches REGEX
+#   wine-test.sh ends-with REGEX EXIT_CODE PROGRAM [ARGS...]
+#       passes only if the last line the program printed (stdout and stderr) matches REGEX and
+#       the program ended with EXIT_CODE
 #
 # Either way an unhandled exception on any thread, reported by Wine, fails the run; so does a
 # hang, through CTest's time-out.
@@ -33,8 +34,10 @@ gtest)
     ;;
 ends-with)
     pattern="$1"
-    shift
+    expected_code="$2"
+    shift 2
     "$here/wine-run.sh" "$@" 2>&1 | tee "$work/output"
+    code="${PIPESTATUS[0]}"
     ;;
 *)
     fail "unknown mode '$mode'"
@@ -65,4 +68,5 @@ if [ "$mode" = gtest ]; then
 else
     last_line="$(grep -v '^[[:space:]]*$' "$work/output" | tail -n1 | tr -d '\r')"
     [[ "$last_line" =~ $pattern ]] || fail "the program did not finish: its last line was '$last_line'"
+    [ "$code" = "$expected_code" ] || fail "exit code $code, expected $expected_code"
 fi

@@ -1,7 +1,8 @@
 // A stand-in for the script extender. It finds the plugins in a game folder, reads their version
-// records without running any plugin code, loads the ones it accepts and calls their preload
-// entries as the real host does, then keeps the process up for delayed work and unloads the
-// plugins at exit. It prints a timeline of what happened.
+// records without running any plugin code, loads the ones it accepts and calls their preload and
+// load entries inside a guard as the real host does, shows the host's box of failed plugins,
+// then keeps the process up for delayed work and unloads the plugins at exit. It prints a
+// timeline of what happened.
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "simhost/plugins.h"
 #include "simhost/preload_phase.h"
 #include "simhost/scan_phase.h"
+#include "simhost/summary_box.h"
 #include "simhost/timeline.h"
 
 namespace {
@@ -66,16 +68,14 @@ int main(int argc, char** argv) {
     RunScanPhase(options, plugins);
 
     const LARGE_INTEGER lastAccepted = RunPreloadPhase(options, plugins);
+    RunLoadPhase(options, plugins);
+    ShowSummaryBox(options, plugins);
 
-    bool anyKept = false;
+    bool anyLoaded = false;
     for (const PluginEntry& plugin : plugins) {
-        if (!plugin.kept) {
-            Note("failed to load: %s (%s)", plugin.fileName.c_str(), plugin.failure.c_str());
-        } else if (plugin.module != nullptr) {
-            anyKept = true;
-        }
+        anyLoaded = anyLoaded || plugin.module != nullptr;
     }
-    if (anyKept) {
+    if (anyLoaded) {
         Linger(options, lastAccepted);
     }
     for (PluginEntry& plugin : plugins) {

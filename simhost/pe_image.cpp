@@ -58,11 +58,14 @@ void ForEachImport(const MappedImage& image, Visit visit) {
 
 }  // namespace
 
-bool MapImage(const std::string& path, MappedImage* image, std::string* error) {
+bool MapImage(const std::string& path, MappedImage* image, std::string* error, DWORD* errorCode) {
     *image = MappedImage{};
+    if (errorCode != nullptr) *errorCode = 0;
     image->handle = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (image->handle == nullptr) {
-        *error = "not a loadable image (error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        *error = "not a loadable image (error " + std::to_string(code) + ")";
+        if (errorCode != nullptr) *errorCode = code;
         return false;
     }
     // The low bits of a resource mapping's handle mark it as such; the rest is the base.
@@ -101,9 +104,18 @@ bool IsAmd64(const MappedImage& image) {
     return image.nt != nullptr && image.nt->FileHeader.Machine == IMAGE_FILE_MACHINE_AMD64;
 }
 
-const unsigned char* FindExport(const MappedImage& image, const char* name, DWORD* available) {
+const unsigned char* FindExport(const MappedImage& image, const char* name, DWORD* available,
+                                bool* outside) {
+    bool ignored = false;
+    bool& stray = outside ? *outside : ignored;
+    stray = false;
+    const IMAGE_DATA_DIRECTORY* directory = Directory(image, IMAGE_DIRECTORY_ENTRY_EXPORT);
+    if (directory == nullptr) {
+        return nullptr;
+    }
     const IMAGE_EXPORT_DIRECTORY* exports = Exports(image);
     if (exports == nullptr) {
+        stray = true;
         return nullptr;
     }
     const DWORD count = exports->NumberOfNames;
@@ -112,18 +124,25 @@ const unsigned char* FindExport(const MappedImage& image, const char* name, DWOR
     const auto* functions =
         At<DWORD>(image, exports->AddressOfFunctions, exports->NumberOfFunctions);
     if (names == nullptr || ordinals == nullptr || functions == nullptr) {
+        stray = true;
         return nullptr;
     }
     for (DWORD i = 0; i < count; ++i) {
         const char* exportName = StringAt(image, names[i]);
-        if (exportName == nullptr || std::strcmp(exportName, name) != 0) {
+        if (exportName == nullptr) {
+            stray = true;
+            return nullptr;
+        }
+        if (std::strcmp(exportName, name) != 0) {
             continue;
         }
-        if (ordinals[i] >= exports->NumberOfFunctions) {
+        // An ordinal past the table, or an address past the image, sends a reader elsewhere.
+        if (ordinals[i] >= exports->NumberOfFunctions || functions[ordinals[i]] >= image.size) {
+            stray = true;
             return nullptr;
         }
         const DWORD rva = functions[ordinals[i]];
-        if (rva == 0 || rva >= image.size) {
+        if (rva == 0) {
             return nullptr;
         }
         *available = image.size - rva;

@@ -1,5 +1,10 @@
 #include "simhost/plugins.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "simhost/timeline.h"
+
 std::vector<PluginEntry> FindPlugins(const std::string& folder) {
     std::vector<PluginEntry> plugins;
     WIN32_FIND_DATAA found;
@@ -16,15 +21,59 @@ std::vector<PluginEntry> FindPlugins(const std::string& folder) {
         }
     } while (FindNextFileA(search, &found));
     FindClose(search);
+    // In name order, as the game's NTFS folder lists them, whatever file system runs this host.
+    std::sort(plugins.begin(), plugins.end(), [](const PluginEntry& a, const PluginEntry& b) {
+        return lstrcmpiA(a.fileName.c_str(), b.fileName.c_str()) < 0;
+    });
     return plugins;
 }
 
 void Drop(PluginEntry& plugin, const std::string& failure) {
     plugin.kept = false;
     plugin.failure = failure;
+    Note("%s", FailureLine(plugin).c_str());
+}
+
+void DropWithCode(PluginEntry& plugin, const std::string& failure, DWORD errorCode) {
+    plugin.hasErrorCode = true;
+    plugin.errorCode = errorCode;
+    Drop(plugin, failure);
+}
+
+void DropUnlisted(PluginEntry& plugin, const std::string& failure) {
+    plugin.listed = false;
+    Drop(plugin, failure);
+}
+
+std::string FailureLine(const PluginEntry& plugin) {
+    std::string line = plugin.fileName;
+    if (plugin.pluginVersion != 0) {
+        line += " v" + FormatPluginVersion(plugin.pluginVersion);
+    }
+    line += ": " + plugin.failure;
+    if (plugin.hasErrorCode) {
+        char code[16];
+        std::snprintf(code, sizeof code, " (%08lX)", static_cast<unsigned long>(plugin.errorCode));
+        line += code;
+    }
+    return line;
+}
+
+std::string FormatPluginVersion(std::uint32_t version) {
+    if ((version >> 24) == 0) {
+        return std::to_string(version);
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", version >> 24, (version >> 16) & 0xFFu,
+                  (version >> 4) & 0xFFFu, version & 0xFu);
+    return text;
+}
+
+SFSEPluginEntryFn FindEntry(HMODULE module, const char* name) {
+    return reinterpret_cast<SFSEPluginEntryFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 SFSEPluginPreloadFn FindPreloadEntry(HMODULE module) {
-    return reinterpret_cast<SFSEPluginPreloadFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "SFSEPlugin_Preload")));
+    return FindEntry(module, "SFSEPlugin_Preload");
 }

@@ -46,28 +46,46 @@ void Describe(const PluginEntry& plugin, const SFSEPluginVersionData& record) {
          record.reservedNonBreaking, record.reservedBreaking);
 }
 
-void Refuse(PluginEntry& plugin, const std::string& failure) {
-    Note("%s: %s", plugin.fileName.c_str(), failure.c_str());
-    Drop(plugin, failure);
+// Where the real host, which reads the image without bounds checks, would read outside it. It
+// catches such a fault once around its whole scan and stops scanning there; this host goes on.
+void DropStrayRead(PluginEntry& plugin, const char* what) {
+    Note(
+        "%s: %s lies outside the image: the real host may fault here and stop its scan, so that "
+        "no later plugin loads",
+        plugin.fileName.c_str(), what);
+    DropUnlisted(plugin, "disabled, broken image");
 }
 
 void Scan(const HostOptions& options, PluginEntry& plugin) {
     MappedImage image;
     std::string error;
-    if (!MapImage(plugin.path, &image, &error)) {
-        Refuse(plugin, "disabled, " + error);
+    DWORD code = 0;
+    if (!MapImage(plugin.path, &image, &error, &code)) {
+        if (code != 0) {
+            DropWithCode(plugin, "couldn't load plugin", code);
+        } else {
+            // Mapped, but not a 64-bit image: the host's machine check refuses it.
+            Note("%s: %s", plugin.fileName.c_str(), error.c_str());
+            Drop(plugin, "32-bit plugins can never work");
+        }
         return;
     }
     if (!IsAmd64(image)) {
         UnmapImage(&image);
-        Refuse(plugin, "disabled, not an x64 image");
+        Drop(plugin, "32-bit plugins can never work");
         return;
     }
     DWORD available = 0;
-    const unsigned char* data = FindExport(image, "SFSEPlugin_Version", &available);
-    if (data == nullptr || available < sizeof(SFSEPluginVersionData)) {
+    bool outside = false;
+    const unsigned char* data = FindExport(image, "SFSEPlugin_Version", &available, &outside);
+    if (outside || (data != nullptr && available < sizeof(SFSEPluginVersionData))) {
         UnmapImage(&image);
-        Refuse(plugin, "disabled, no version data");
+        DropStrayRead(plugin, outside ? "the export table" : "the version record's end");
+        return;
+    }
+    if (data == nullptr) {
+        UnmapImage(&image);
+        DropUnlisted(plugin, "no version data");
         return;
     }
     SFSEPluginVersionData record;
@@ -76,18 +94,19 @@ void Scan(const HostOptions& options, PluginEntry& plugin) {
     record.author[sizeof record.author - 1] = '\0';
     DWORD ignored = 0;
     plugin.hasPreload = FindExport(image, "SFSEPlugin_Preload", &ignored) != nullptr;
-    const bool hasLoad = FindExport(image, "SFSEPlugin_Load", &ignored) != nullptr;
+    plugin.hasLoad = FindExport(image, "SFSEPlugin_Load", &ignored) != nullptr;
+    plugin.pluginVersion = record.pluginVersion;
     UnmapImage(&image);
 
     Describe(plugin, record);
     if (const char* failure =
             CheckVersionRecord(record, options.runtimeVersion, options.hostVersion)) {
-        Refuse(plugin, failure);
+        Drop(plugin, failure);
         return;
     }
     Note("%s: compatible (%s); SFSEPlugin_Preload %s, SFSEPlugin_Load %s", plugin.fileName.c_str(),
          IsVersionIndependent(record) ? "version independent" : "lists the running game",
-         plugin.hasPreload ? "present" : "absent", hasLoad ? "present" : "absent");
+         plugin.hasPreload ? "present" : "absent", plugin.hasLoad ? "present" : "absent");
 }
 
 }  // namespace
