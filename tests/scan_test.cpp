@@ -10,6 +10,7 @@
 
 #include "host/packed_version.h"
 #include "simhost/scan_phase.h"
+#include "simhost/summary_box.h"
 #include "tests/support/installation.h"
 #include "tests/support/platform_fakes.h"
 
@@ -70,6 +71,34 @@ TEST(ScanTest, VersionRecordChecks) {
         const char* failure = CheckVersionRecord(c.record, kRuntime, kHost);
         EXPECT_STREQ(failure, c.failure) << c.name;
     }
+}
+
+// A failed plugin's line in the host's summary box, and which failures the box lists.
+TEST(ScanTest, SummaryLines) {
+    const struct {
+        std::uint32_t version;
+        bool hasErrorCode;
+        DWORD errorCode;
+        const char* line;
+    } kCases[] = {
+        {0, false, 0, "p.dll: couldn't load plugin"},
+        {1, false, 0, "p.dll v1: couldn't load plugin"},
+        {0x00FFFFFF, true, 0x7E, "p.dll v16777215: couldn't load plugin (0000007E)"},
+        {PackVersion(1, 2, 3, 4), true, 0xC1, "p.dll v1.2.3.4: couldn't load plugin (000000C1)"},
+    };
+    for (const auto& c : kCases) {
+        PluginEntry plugin;
+        plugin.fileName = "p.dll";
+        plugin.kept = false;
+        plugin.pluginVersion = c.version;
+        plugin.failure = "couldn't load plugin";
+        plugin.hasErrorCode = c.hasErrorCode;
+        plugin.errorCode = c.errorCode;
+        EXPECT_EQ(FailureLine(plugin), c.line);
+    }
+    PluginEntry kept, unlisted;
+    unlisted.kept = unlisted.listed = false;
+    EXPECT_EQ(SummaryText({kept, unlisted}), "");
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
