@@ -21,6 +21,13 @@ fail() {
     exit 1
 }
 
+# " (last test started: NAME)" from GoogleTest's output, or nothing.
+last_test_started() {
+    local last
+    last="$(grep -oE '^\[ RUN      \] .*' "$work/output" | tail -n1)"
+    echo "${last:+ (last test started: ${last#*] })}"
+}
+
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -45,14 +52,12 @@ ends-with)
 esac
 
 if grep -qE '^wine: Unhandled|^Unhandled exception' "$work/output"; then
-    last_test="$(grep -oE '^\[ RUN      \] .*' "$work/output" | tail -n1)"
-    fail "the program crashed${last_test:+ (last test started: ${last_test#*] })}"
+    fail "the program crashed$(last_test_started)"
 fi
 
 if [ "$mode" = gtest ]; then
     if [ ! -s "$report" ]; then
-        last_test="$(grep -oE '^\[ RUN      \] .*' "$work/output" | tail -n1)"
-        fail "no test report: the program ended before its last test${last_test:+ (last test started: ${last_test#*] })}"
+        fail "no test report: the program ended before its last test$(last_test_started)"
     fi
     totals="$(grep -m1 -oE '<testsuites tests="[0-9]+" failures="[0-9]+" disabled="[0-9]+" errors="[0-9]+"' "$report")"
     [[ "$totals" =~ tests=\"([0-9]+)\"\ failures=\"([0-9]+)\"\ disabled=\"[0-9]+\"\ errors=\"([0-9]+)\" ]] ||

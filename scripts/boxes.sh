@@ -108,17 +108,16 @@ wait_host_end() {
 walk_refusal() {
     local dir="$1" game="$2"
     start_host '\] exit$' 0 "$game" --host-version 0.2.19 --linger-ms 0
-    local n=1 caption picture
-    for caption in "Incompatible SFSE" "SFSE Plugin Loader (0.2.19)"; do
-        wait_for_box "$caption"
-        picture="$dir/$([ $n = 1 ] && echo error-box || echo summary-box).png"
-        snapshot_box "$picture"
-        echo "box $n: $picture"
-        echo "  caption: $caption"
-        printf '%s\n' "$(box_text $n)" | sed 's/^/  text:    /'
+    local captions=("Incompatible SFSE" "SFSE Plugin Loader (0.2.19)")
+    local pictures=(error-box summary-box) answers=(Return n) i
+    for i in 0 1; do
+        wait_for_box "${captions[i]}"
+        snapshot_box "$dir/${pictures[i]}.png"
+        echo "box $((i + 1)): $dir/${pictures[i]}.png"
+        echo "  caption: ${captions[i]}"
+        printf '%s\n' "$(box_text $((i + 1)))" | sed 's/^/  text:    /'
         echo
-        answer_box "$([ $n = 1 ] && echo Return || echo n)"
-        n=$((n + 1))
+        answer_box "${answers[i]}"
     done
     wait_host_end
 }

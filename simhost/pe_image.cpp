@@ -113,7 +113,7 @@ const unsigned char* FindExport(const MappedImage& image, const char* name, DWOR
     if (directory == nullptr) {
         return nullptr;
     }
-    const IMAGE_EXPORT_DIRECTORY* exports = Exports(image);
+    const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(image, directory->VirtualAddress);
     if (exports == nullptr) {
         stray = true;
         return nullptr;

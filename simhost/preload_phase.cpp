@@ -19,10 +19,9 @@ SFSEInterface HostInterface(const HostOptions& options) {
             QueryInterface,      GetPluginHandle,        GetPluginInfo};
 }
 
-void UnloadAndDrop(PluginEntry& plugin, const char* failure) {
+void Unload(PluginEntry& plugin) {
     FreeLibrary(plugin.module);
     plugin.module = nullptr;
-    Drop(plugin, failure);
 }
 
 // "plugin.dll+0x1234" for an address inside a loaded module.
@@ -61,8 +60,7 @@ bool CallEntry(PluginEntry& plugin, const char* entryName, const SFSEInterface& 
     const SFSEPluginEntryFn entry = FindEntry(plugin.module, entryName);
     if (entry == nullptr) {
         const DWORD code = GetLastError();
-        FreeLibrary(plugin.module);
-        plugin.module = nullptr;
+        Unload(plugin);
         DropWithCode(plugin, "couldn't load plugin", code);
         return false;
     }
@@ -75,13 +73,15 @@ bool CallEntry(PluginEntry& plugin, const char* entryName, const SFSEInterface& 
         Note("%s: %s faulted: exception 0x%08lX at %s", file, entryName,
              static_cast<unsigned long>(result.exceptionCode),
              Where(result.exceptionAddress).c_str());
-        UnloadAndDrop(plugin, "disabled, fatal error occurred while loading plugin");
+        Unload(plugin);
+        Drop(plugin, "disabled, fatal error occurred while loading plugin");
         return false;
     }
     Note("%s: %s returned %s, held the host thread %.3f ms", file, entryName,
          result.verdict ? "true" : "false", MillisecondsBetween(before, after));
     if (!result.verdict) {
-        UnloadAndDrop(plugin, "reported as incompatible during load");
+        Unload(plugin);
+        Drop(plugin, "reported as incompatible during load");
         return false;
     }
     *callStart = before;

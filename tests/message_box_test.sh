@@ -46,6 +46,8 @@ expect_text 2 "$(summary "Tarnwick.dll v1: reported as incompatible during load"
 answer_box n
 wait_host_end
 grep -q "SFSEPlugin_Preload returned false" "$work/host.log" || fail "the verdict was not false"
+grep -q "exit: unloading Tarnwick.dll" "$work/host.log" &&
+    fail "the host did not unload the refusing plugin"
 grep -q "summary box: No, the game goes on" "$work/host.log" || fail "No did not go on"
 echo "refused: the plugin's box, then the summary; No went on"
 
