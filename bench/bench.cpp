@@ -13,6 +13,7 @@
 #include "bench/stats.h"
 #include "host/sfse_plugin.h"
 #include "simhost/plugins.h"
+#include "simhost/relocated_load.h"
 #include "simhost/timeline.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/installation.h"
@@ -56,7 +57,7 @@ VOID WINAPI NoWait(DWORD) {}
 // that each worker is gone before the next sample, as each thread of the baseline is: the two
 // are measured under the same conditions.
 std::vector<double> HoldUs() {
-    HMODULE plugin = LoadLibraryA(CopyOfBuilt("Tarnwick.dll", "bench-hold").c_str());
+    HMODULE plugin = LoadRelocated(CopyOfBuilt("Tarnwick.dll", "bench-hold"));
     PatchImport(plugin, "KERNEL32.dll", "Sleep", reinterpret_cast<void*>(NoWait));
     PatchImport(plugin, "SHELL32.dll", "ShellExecuteA", reinterpret_cast<void*>(NoShell));
     std::vector<double> samples;
@@ -100,7 +101,7 @@ LaunchDelays LaunchDelaysMs() {
     Installation at[kLaunchRuns];
     for (int i = 0; i < kLaunchRuns; ++i) {
         at[i] = Install("bench-launch" + std::to_string(i));
-        launchModules[i] = LoadLibraryA(at[i].dll.c_str());
+        launchModules[i] = LoadRelocated(at[i].dll);
         PatchImport(launchModules[i], "SHELL32.dll", "ShellExecuteA",
                     reinterpret_cast<void*>(TimedShell));
     }
@@ -120,10 +121,13 @@ LaunchDelays LaunchDelaysMs() {
     return delays;
 }
 
+// One load away from the preferred base, as Windows loads a plugin; holding the base is not timed.
 double LoadOnceUs(const std::string& path) {
+    void* held = HoldPreferredRange(path);
     const LARGE_INTEGER before = Now();
     HMODULE module = LoadLibraryA(path.c_str());
     const double elapsed = MicrosecondsBetween(before, Now());
+    ReleasePreferredRange(held);
     FreeLibrary(module);
     return elapsed;
 }
@@ -154,7 +158,7 @@ void ThreadStartJoinUs(std::vector<double> (&samples)[3]) {
     for (int i = 1; i < 3; ++i) copies[i] = CopyOfBuilt(kThreadCycleDlls[i], "bench-threads");
     for (int round = 0; round < kThreadRounds; ++round) {
         for (int i = 0; i < 3; ++i) {
-            HMODULE module = i > 0 ? LoadLibraryA(copies[i].c_str()) : nullptr;
+            HMODULE module = i > 0 ? LoadRelocated(copies[i]) : nullptr;
             for (int cycle = 0; cycle < kCyclesPerRound; ++cycle) {
                 const LARGE_INTEGER before = Now();
                 HANDLE thread = CreateThread(nullptr, 0, DoNothing, nullptr, 0, nullptr);

@@ -7,7 +7,9 @@
 # output path) and no time stamps, so the same sources give the same bytes in any folder.
 function(tarnwick_freestanding_dll target)
     set_target_properties(${target} PROPERTIES PREFIX "")
-    target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
+    target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti
+        # The compilers would add their identification strings, of no use to anyone.
+        -fno-ident)
     target_link_options(${target} PRIVATE
         -nostdlib
         # Symbols are of no use to a player and would make up most of the file.

@@ -12,7 +12,8 @@ struct GuardedResult {
     const void* exceptionAddress;
 };
 
-// Calls entry(sfse) on this thread as the host does, inside a guard: an exception that the
-// plugin leaves unhandled comes back here as a fault instead of ending the process. Like a
-// __try around the call, the guard sees only what no handler of the plugin's own took.
+// Calls entry(sfse) on this thread as the host does, inside a __try/__except of its own: an
+// exception that the plugin leaves unhandled comes back here as a fault instead of ending the
+// process. As with __except, the guard sees only what no handler of the plugin's own took, and
+// the system unwinds the plugin's frames by the plugin's own unwind data to get back here.
 GuardedResult CallGuarded(bool (*entry)(const SFSEInterface*), const SFSEInterface* sfse);

@@ -6,6 +6,7 @@
 
 #include "host/sfse_plugin.h"
 #include "simhost/guard.h"
+#include "simhost/relocated_load.h"
 #include "simhost/timeline.h"
 
 namespace {
@@ -50,7 +51,7 @@ bool CallEntry(PluginEntry& plugin, const char* entryName, const SFSEInterface& 
                LARGE_INTEGER* callStart) {
     const char* file = plugin.fileName.c_str();
     if (plugin.module == nullptr) {
-        plugin.module = LoadLibraryA(plugin.path.c_str());
+        plugin.module = LoadRelocated(plugin.path);
         if (plugin.module == nullptr) {
             DropWithCode(plugin, "couldn't load plugin", GetLastError());
             return false;

@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
 
 #include "simhost/pe_image.h"
 #include "tests/support/platform_fakes.h"
@@ -49,10 +53,14 @@ TEST_F(BinaryTest, RunsNothingOfItsOwnAtLoad) {
         for (const char* runtimeSection : {".CRT", ".tls", ".ctors", ".dtors"}) {
             EXPECT_NE(name, runtimeSection);
         }
-        // Only what the linker marks writable by itself: the import table the loader fills in
-        // (GNU ld) and the resources (GNU ld). No data of ours changes at run time.
+        // No data of ours changes at run time. GNU ld marks the import table the loader fills in
+        // and the resources writable by itself; lld marks nothing writable.
         if (section->Characteristics & IMAGE_SCN_MEM_WRITE) {
+#if defined(__clang__)
+            ADD_FAILURE() << name << " is writable";
+#else
             EXPECT_TRUE(name == ".idata" || name == ".rsrc") << name << " is writable";
+#endif
         }
         // The linkers lay out each constructor and destructor list as -1, the entries, then 0.
         // Every such list must be empty.
@@ -65,6 +73,137 @@ TEST_F(BinaryTest, RunsNothingOfItsOwnAtLoad) {
             EXPECT_TRUE(word != kListStart || next == 0)
                 << "a constructor or destructor in " << name << " at +" << at;
         }
+    }
+}
+
+// Loaded as Windows loads it into the game: at another address than its preferred one.
+TEST_F(BinaryTest, RunsAwayFromItsPreferredBase) {
+    ASSERT_NE(FakedPlugin(), nullptr);
+    EXPECT_NE(reinterpret_cast<ULONGLONG>(FakedPlugin()), image.nt->OptionalHeader.ImageBase);
+}
+
+// The image laid out from its file, sections at their RVAs and nothing relocated: what a mapping
+// shows depends on where it landed.
+std::vector<unsigned char> LaidOutFromFile(const MappedImage& image) {
+    std::ifstream file(ProgramDirectory() + "\\Tarnwick.dll", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    std::vector<unsigned char> laidOut(image.size);
+    std::memcpy(laidOut.data(), bytes.data(), image.nt->OptionalHeader.SizeOfHeaders);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(image.nt);
+    for (WORD i = 0; i < image.nt->FileHeader.NumberOfSections; ++i, ++section) {
+        std::memcpy(&laidOut[section->VirtualAddress], &bytes[section->PointerToRawData],
+                    std::min(section->SizeOfRawData, section->Misc.VirtualSize));
+    }
+    return laidOut;
+}
+
+ULONGLONG PreferredBase(const std::vector<unsigned char>& laidOut) {
+    const LONG headers = reinterpret_cast<const IMAGE_DOS_HEADER*>(laidOut.data())->e_lfanew;
+    return reinterpret_cast<const IMAGE_NT_HEADERS64*>(&laidOut[headers])->OptionalHeader.ImageBase;
+}
+
+// Windows moves the plugin at every start of the game, so each address the image holds needs a
+// relocation, and each relocation must fix such an address.
+TEST_F(BinaryTest, RelocationsFixEveryAddressItHolds) {
+    const std::vector<unsigned char> laidOut = LaidOutFromFile(image);
+    const IMAGE_DATA_DIRECTORY& directory =
+        image.nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
+    std::set<DWORD> relocated;
+    for (DWORD at = directory.VirtualAddress; at < directory.VirtualAddress + directory.Size;) {
+        const auto* block = reinterpret_cast<const IMAGE_BASE_RELOCATION*>(&laidOut[at]);
+        ASSERT_GT(block->SizeOfBlock, sizeof *block);
+        const auto* entries = reinterpret_cast<const WORD*>(block + 1);
+        for (DWORD i = 0; i < (block->SizeOfBlock - sizeof *block) / 2; ++i) {
+            if (entries[i] >> 12 != IMAGE_REL_BASED_ABSOLUTE) {  // ABSOLUTE only pads a block
+                EXPECT_EQ(entries[i] >> 12, IMAGE_REL_BASED_DIR64);
+                relocated.insert(block->VirtualAddress + (entries[i] & 0xFFF));
+            }
+        }
+        at += block->SizeOfBlock;
+    }
+    const ULONGLONG base = PreferredBase(laidOut);
+    std::size_t seen = 0;
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(image.nt);
+    for (WORD i = 0; i < image.nt->FileHeader.NumberOfSections; ++i, ++section) {
+        for (DWORD rva = section->VirtualAddress;
+             rva + 8 <= section->VirtualAddress + section->Misc.VirtualSize; ++rva) {
+            ULONGLONG value;
+            std::memcpy(&value, &laidOut[rva], 8);
+            seen += relocated.count(rva);
+            EXPECT_EQ(value >= base && value < base + image.size, relocated.count(rva) == 1)
+                << std::hex << "RVA 0x" << rva;
+        }
+    }
+    EXPECT_EQ(seen, relocated.size()) << "relocations outside every section";
+}
+
+struct Instruction {
+    DWORD rva;
+    DWORD length;
+    std::string bytes;  // "ff 25 ea 4e 00 00"
+    std::string text;   // "jmp    *0x4eea(%rip)"
+};
+
+// The plugin's code as the build's disassembler read it (Tarnwick.dll.asm beside the plugin).
+std::vector<Instruction> Disassembly(ULONGLONG base) {
+    static const std::regex kLine(R"(^ *([0-9a-f]+):\t([0-9a-f ]+?) *\t(.*)$)");
+    std::ifstream file(ProgramDirectory() + "\\Tarnwick.dll.asm");
+    std::vector<Instruction> code;
+    std::smatch match;
+    for (std::string line; std::getline(file, line);) {
+        if (std::regex_match(line, match, kLine)) {
+            code.push_back({static_cast<DWORD>(std::stoull(match[1], nullptr, 16) - base),
+                            static_cast<DWORD>((match[2].length() + 1) / 3), match[2], match[3]});
+        }
+    }
+    return code;
+}
+
+// Outside every function only the linker's import jump stubs, padding, and GNU ld's empty
+// constructor and destructor lists (-1, then 0) may stand.
+bool IsLinkerFiller(const std::vector<unsigned char>& laidOut, const Instruction& instruction) {
+    static const std::regex kFiller("ff 25 .*|(nop|xchg   %ax,%ax|int3|cs nopw|data16).*");
+    if (std::regex_match(instruction.bytes, kFiller) ||
+        std::regex_match(instruction.text, kFiller)) {
+        return true;
+    }
+    std::uint64_t list[2];
+    std::memcpy(list, &laidOut[instruction.rva & ~15u], sizeof list);
+    return list[0] == ~0ull && list[1] == 0;
+}
+
+// Windows finds the guard's handler after a fault, and unwinds to it, by each frame's .pdata
+// entry: every function of ours needs one, and every return address must lie inside one.
+TEST_F(BinaryTest, UnwindDataCoversTheCode) {
+    const std::vector<unsigned char> laidOut = LaidOutFromFile(image);
+    const IMAGE_DATA_DIRECTORY& directory =
+        image.nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXCEPTION];
+    const auto* functions =
+        reinterpret_cast<const IMAGE_RUNTIME_FUNCTION_ENTRY*>(&laidOut[directory.VirtualAddress]);
+    const auto* end = functions + directory.Size / sizeof *functions;
+    const auto covered = [&](DWORD rva) {
+        return std::any_of(functions, end, [&](const auto& function) {
+            return rva >= function.BeginAddress && rva < function.EndAddress;
+        });
+    };
+    const std::vector<Instruction> code = Disassembly(PreferredBase(laidOut));
+    ASSERT_GT(code.size(), 100u);
+    for (const Instruction& instruction : code) {
+        if (instruction.text.rfind("call", 0) == 0) {
+            EXPECT_TRUE(covered(instruction.rva + instruction.length))
+                << std::hex << "the return address of the call at RVA 0x" << instruction.rva;
+        }
+        EXPECT_TRUE(covered(instruction.rva) || IsLinkerFiller(laidOut, instruction))
+            << std::hex << "no unwind data at RVA 0x" << instruction.rva << ": "
+            << instruction.text;
+    }
+}
+
+// The compilers' identification strings tell a player nothing.
+TEST_F(BinaryTest, CarriesNoCompilerIdentification) {
+    const std::string bytes(reinterpret_cast<const char*>(image.base), image.size);
+    for (const char* mark : {"GCC: (", "clang version"}) {
+        EXPECT_EQ(bytes.find(mark), std::string::npos) << mark;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "simhost/guard.h"
 #include "simhost/plugins.h"
+#include "simhost/relocated_load.h"
 #include "tests/support/platform_fakes.h"
 
 namespace {
@@ -11,40 +12,51 @@ namespace {
 bool Accepts(const SFSEInterface*) { return true; }
 bool Refuses(const SFSEInterface*) { return false; }
 
-// A plugin whose preload entry faults, then ordinary entries: each call comes back to the host
-// with what happened, and a fault does not leave the guard broken for the next call.
+// Plugins whose preload entry faults, in its own code or in ours on reading a host record it may
+// not read, then ordinary entries: each call comes back to the host with what happened, the
+// faulting frames unwound by their own unwind data, and the guard stays whole for the next call.
 TEST(GuardTest, EachCallComesBackToTheHost) {
-    HMODULE faulting = LoadLibraryA((ProgramDirectory() + "\\faulting_plugin.dll").c_str());
+    HMODULE faulting = LoadRelocated(ProgramDirectory() + "\\faulting_plugin.dll");
     ASSERT_NE(faulting, nullptr);
+    ASSERT_NE(FakedPlugin(), nullptr);
+    ResetFakes({});
+    void* noAccess = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(noAccess, nullptr);
+    const auto* unreadable = static_cast<const SFSEInterface*>(noAccess);
     const struct {
         const char* name;
         SFSEPluginEntryFn entry;
-        bool faulted;
+        const SFSEInterface* sfse;
+        HMODULE faultsIn;  // null: no fault
         bool verdict;
     } kCalls[] = {
-        {"faults", FindPreloadEntry(faulting), true, false},
-        {"accepts", Accepts, false, true},
-        {"faults again", FindPreloadEntry(faulting), true, false},
-        {"refuses", Refuses, false, false},
+        {"faults", FindPreloadEntry(faulting), &kAcceptedHost, faulting, false},
+        {"accepts", Accepts, &kAcceptedHost, nullptr, true},
+        {"Tarnwick reads an unreadable record", FakedPreload(), unreadable, FakedPlugin(), false},
+        {"faults again", FindPreloadEntry(faulting), &kAcceptedHost, faulting, false},
+        {"refuses", Refuses, &kAcceptedHost, nullptr, false},
     };
     const LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(nullptr);
     SetUnhandledExceptionFilter(before);
     for (const auto& call : kCalls) {
         ASSERT_NE(call.entry, nullptr) << call.name;
-        const GuardedResult result = CallGuarded(call.entry, &kAcceptedHost);
-        EXPECT_EQ(result.faulted, call.faulted) << call.name;
+        const GuardedResult result = CallGuarded(call.entry, call.sfse);
+        EXPECT_EQ(result.faulted, call.faultsIn != nullptr) << call.name;
         EXPECT_EQ(result.verdict, call.verdict) << call.name;
-        if (call.faulted) {
+        if (call.faultsIn != nullptr) {
             EXPECT_EQ(result.exceptionCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
             HMODULE owner = nullptr;
             GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                    GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                                static_cast<LPCSTR>(result.exceptionAddress), &owner);
-            EXPECT_EQ(owner, faulting) << call.name;
+            EXPECT_EQ(owner, call.faultsIn) << call.name;
         }
-        // The process's own last-chance filter is back in place after each call.
+        // The process's own last-chance filter is untouched by each call.
         EXPECT_EQ(SetUnhandledExceptionFilter(before), before) << call.name;
     }
+    // The fault came before Tarnwick asked anything of the platform.
+    EXPECT_TRUE(AllCalls().empty());
+    VirtualFree(noAccess, 0, MEM_RELEASE);
     FreeLibrary(faulting);
 }
 

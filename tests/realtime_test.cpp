@@ -10,6 +10,7 @@
 
 #include "host/sfse_plugin.h"
 #include "simhost/plugins.h"
+#include "simhost/relocated_load.h"
 #include "tests/support/installation.h"
 #include "tests/support/platform_fakes.h"
 
@@ -31,7 +32,7 @@ double AcceptedCall(HMODULE plugin, long long* callStart) {
 TEST(RealTimeTest, BatchFileRunsAfterTheDelay) {
     const Installation at = Install("delay");
     ASSERT_TRUE(IsInstalled(at));
-    HMODULE plugin = LoadLibraryA(at.dll.c_str());
+    HMODULE plugin = LoadRelocated(at.dll);
     ASSERT_NE(plugin, nullptr);
     long long callStart = 0;
     EXPECT_LT(AcceptedCall(plugin, &callStart), 2000);
@@ -49,7 +50,7 @@ TEST(RealTimeTest, BatchFileRunsAfterTheDelay) {
 TEST(RealTimeTest, HostUnloadsThePluginRightAfterTheCall) {
     const Installation at = Install("unload");
     ASSERT_TRUE(IsInstalled(at));
-    HMODULE plugin = LoadLibraryA(at.dll.c_str());
+    HMODULE plugin = LoadRelocated(at.dll);
     ASSERT_NE(plugin, nullptr);
     long long callStart = 0;
     AcceptedCall(plugin, &callStart);

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "simhost/plugins.h"
+#include "simhost/relocated_load.h"
 #include "tests/support/import_patch.h"
 
 namespace {
@@ -203,7 +204,7 @@ std::string ProgramDirectory() {
 
 HMODULE FakedPlugin() {
     if (plugin == nullptr) {
-        plugin = LoadLibraryA((ProgramDirectory() + "\\Tarnwick.dll").c_str());
+        plugin = LoadRelocated(ProgramDirectory() + "\\Tarnwick.dll");
         for (const Substitute& substitute : kSubstitutes) {
             if (plugin != nullptr && PatchImport(plugin, substitute.dll, substitute.function,
                                                  substitute.replacement) == nullptr) {
