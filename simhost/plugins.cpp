@@ -5,6 +5,17 @@
 
 #include "simhost/timeline.h"
 
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    return wide;
+}
+
+}  // namespace
+
 std::vector<PluginEntry> FindPlugins(const std::string& folder) {
     std::vector<PluginEntry> plugins;
     WIN32_FIND_DATAA found;
@@ -21,9 +32,11 @@ std::vector<PluginEntry> FindPlugins(const std::string& folder) {
         }
     } while (FindNextFileA(search, &found));
     FindClose(search);
-    // In name order, as the game's NTFS folder lists them, whatever file system runs this host.
+    // In the order the game's NTFS folder lists them, whatever file system runs this host: names
+    // upper-cased and compared code by code, so "ab.dll" comes before "a_x.dll".
     std::sort(plugins.begin(), plugins.end(), [](const PluginEntry& a, const PluginEntry& b) {
-        return lstrcmpiA(a.fileName.c_str(), b.fileName.c_str()) < 0;
+        return CompareStringOrdinal(Wide(a.fileName).c_str(), -1, Wide(b.fileName).c_str(), -1,
+                                    TRUE) == CSTR_LESS_THAN;
     });
     return plugins;
 }

@@ -23,7 +23,7 @@ struct PluginEntry {
     HMODULE module = nullptr;  // set while loaded
 };
 
-// The *.dll files of folder, in name order without regard to case.
+// The *.dll files of folder, in the order NTFS lists them: by name, without regard to case.
 std::vector<PluginEntry> FindPlugins(const std::string& folder);
 
 // Marks plugin as dropped, for the reason given in the host's words, and writes it on the

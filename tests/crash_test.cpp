@@ -15,6 +15,14 @@ DWORD WINAPI CrashLater(LPVOID) {
     return 0;
 }
 
+// Waits, as the program ends, for a thread a test left running.
+struct LeftRunning {
+    HANDLE thread = nullptr;
+    ~LeftRunning() {
+        if (thread != nullptr) WaitForSingleObject(thread, INFINITE);
+    }
+} leftRunning;
+
 TEST(CrashTest, OnTheMainThread) { WriteThroughNull(); }
 
 // As a plugin's worker would, after its wait, while the test waits for it.
@@ -26,3 +34,9 @@ TEST(CrashTest, OnASecondThread) {
 }
 
 }  // namespace
+
+// Every test passes and the report is written; then, while the program ends, the thread crashes.
+TEST(CrashTest, AfterTheLastTest) {
+    leftRunning.thread = CreateThread(nullptr, 0, CrashLater, nullptr, 0, nullptr);
+    ASSERT_NE(leftRunning.thread, nullptr);
+}

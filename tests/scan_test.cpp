@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "host/packed_version.h"
+#include "simhost/preload_phase.h"
 #include "simhost/scan_phase.h"
 #include "simhost/summary_box.h"
 #include "tests/support/installation.h"
@@ -111,29 +112,56 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The plugin with its export directory pointing its name table far outside the image: the
-// loader maps it, so only the export walk's own bounds checks stand between it and a crash.
-std::string WithBrokenExportTable(std::string image) {
-    const auto read32 = [&](std::size_t at) {
-        std::uint32_t value;
-        std::memcpy(&value, image.data() + at, 4);
-        return value;
-    };
-    const std::size_t nt = read32(0x3C);
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + nt);
-    const DWORD exportRva =
-        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
-    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
-    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
-        if (exportRva >= section->VirtualAddress &&
-            exportRva < section->VirtualAddress + section->SizeOfRawData) {
-            const std::size_t at = exportRva - section->VirtualAddress + section->PointerToRawData;
-            const std::uint32_t names = 0x7FFFFFFF, farAway = 0xFFFFFF00;
-            std::memcpy(&image[at + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames)], &names, 4);
-            std::memcpy(&image[at + offsetof(IMAGE_EXPORT_DIRECTORY, AddressOfNames)], &farAway, 4);
+// The plugin's file with its export directory, and the table of export addresses, changed by
+// patch. The loader still maps it, so only the export walk's own bounds checks stand between
+// such a file and a crash.
+template <typename Patch>
+std::string WithExports(std::string image, Patch patch) {
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
+        image.data() + reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data())->e_lfanew);
+    const auto at = [&](DWORD rva) -> char* {
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+        for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+            if (rva >= section->VirtualAddress &&
+                rva < section->VirtualAddress + section->SizeOfRawData) {
+                return &image[rva - section->VirtualAddress + section->PointerToRawData];
+            }
         }
-    }
+        return nullptr;
+    };
+    auto* exports = reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(
+        at(headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress));
+    patch(*exports, reinterpret_cast<DWORD*>(at(exports->AddressOfFunctions)),
+          headers->OptionalHeader.SizeOfImage);
     return image;
+}
+
+// Just the headers of a 32-bit DLL, which the host can map but never load.
+std::string Image32() {
+    std::string file(512, '\0');
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(&file[0]);
+    dos->e_magic = IMAGE_DOS_SIGNATURE;
+    dos->e_lfanew = sizeof *dos;
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS32*>(&file[sizeof *dos]);
+    nt->Signature = IMAGE_NT_SIGNATURE;
+    nt->FileHeader = {IMAGE_FILE_MACHINE_I386,
+                      0,
+                      0,
+                      0,
+                      0,
+                      sizeof nt->OptionalHeader,
+                      IMAGE_FILE_DLL | IMAGE_FILE_EXECUTABLE_IMAGE | IMAGE_FILE_32BIT_MACHINE};
+    IMAGE_OPTIONAL_HEADER32& optional = nt->OptionalHeader;
+    optional.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+    optional.ImageBase = 0x10000000;
+    optional.SectionAlignment = 0x1000;
+    optional.FileAlignment = 0x200;
+    optional.MajorSubsystemVersion = 4;
+    optional.SizeOfImage = 0x1000;
+    optional.SizeOfHeaders = 0x200;
+    optional.Subsystem = IMAGE_SUBSYSTEM_WINDOWS_CUI;
+    optional.NumberOfRvaAndSizes = IMAGE_NUMBEROF_DIRECTORY_ENTRIES;
+    return file;
 }
 
 // Files that are no plugin are reported and skipped, and the scan goes on to the next one.
@@ -151,43 +179,62 @@ TEST(ScanTest, BrokenFilesAreSkipped) {
     std::memcpy(&otherMachine[static_cast<unsigned char>(plugin[0x3C]) + 4], &arm64, 2);
 
     const char* kNotAnImage = "couldn't load plugin";
+    const char* kBroken = "disabled, broken image";
+    const std::string namesFarAway =
+        WithExports(plugin, [](IMAGE_EXPORT_DIRECTORY& exports, DWORD*, DWORD) {
+            exports.NumberOfNames = 0x7FFFFFFF;
+            exports.AddressOfNames = 0xFFFFFF00;
+        });
+    const std::string recordPastTheEnd =
+        WithExports(plugin, [](IMAGE_EXPORT_DIRECTORY& exports, DWORD* addresses, DWORD size) {
+            for (DWORD i = 0; i < exports.NumberOfFunctions; ++i) addresses[i] = size - 8;
+        });
+    // In the order the host takes them, as NTFS lists them: by name, upper-cased.
     const struct {
         const char* file;
         std::string bytes;
         const char* failure;  // the host's reason, as a pattern; null: kept
     } kFiles[] = {
         {"a_empty.dll", "", kNotAnImage},
-        {"b_garbage.dll", garbage, kNotAnImage},
+        {"B_garbage.dll", garbage, kNotAnImage},
         {"c_truncated.dll", plugin.substr(0, plugin.size() / 2), kNotAnImage},
         {"d_headers_only.dll", plugin.substr(0, 1024), kNotAnImage},
         {"e_bad_offset.dll", badOffset, kNotAnImage},
         {"f_no_record.dll", ReadFile(ProgramDirectory() + "\\empty_plugin.dll"), "no version data"},
-        {"g_bad_exports.dll", WithBrokenExportTable(plugin), "disabled, broken image"},
+        {"g_bad_exports.dll", namesFarAway, kBroken},
+        {"g_record_past_the_end.dll", recordPastTheEnd, kBroken},
         // Windows maps another machine's image and the machine check refuses it; Wine already
         // refuses to map it.
-        {"h_other_machine.dll", otherMachine, "32-bit plugins can never work|couldn't load plugin"},
+        {"hx_other_machine.dll", otherMachine,
+         "32-bit plugins can never work|couldn't load plugin"},
+        {"h_x86.dll", Image32(), "32-bit plugins can never work"},
         {"i_tarnwick.dll", plugin, nullptr},
+        {"j_faults_in_preload.dll", ReadFile(ProgramDirectory() + "\\faulting_plugin.dll"),
+         nullptr},
     };
-    std::vector<PluginEntry> plugins;
-    for (const auto& f : kFiles) {
-        PluginEntry entry;
-        entry.fileName = f.file;
-        entry.path = folder + "\\" + f.file;
-        WriteFile(entry.path, f.bytes);
-        plugins.push_back(entry);
+    for (std::size_t i = std::size(kFiles); i-- > 0;) {
+        WriteFile(folder + "\\" + kFiles[i].file, kFiles[i].bytes);
     }
+    std::vector<PluginEntry> plugins = FindPlugins(folder);
+    ASSERT_EQ(plugins.size(), std::size(kFiles));
     HostOptions options = {folder, kHost, kRuntime, 0, ""};
 
     RunScanPhase(options, plugins);
 
     for (std::size_t i = 0; i < plugins.size(); ++i) {
+        EXPECT_EQ(plugins[i].fileName, kFiles[i].file);
         EXPECT_EQ(plugins[i].kept, kFiles[i].failure == nullptr) << kFiles[i].file;
         EXPECT_TRUE(std::regex_match(plugins[i].failure,
                                      std::regex(kFiles[i].failure ? kFiles[i].failure : "")))
             << kFiles[i].file << ": " << plugins[i].failure;
-        DeleteFileA(plugins[i].path.c_str());
     }
-    EXPECT_TRUE(plugins.back().hasPreload);
+    // The plugin that faults is dropped and unloaded; the others are not preloaded here.
+    std::vector<PluginEntry> faulting = {plugins.back()};
+    RunPreloadPhase(options, faulting);
+    EXPECT_EQ(faulting[0].failure, "disabled, fatal error occurred while loading plugin");
+    EXPECT_EQ(GetModuleHandleA(faulting[0].path.c_str()), nullptr);
+    for (const PluginEntry& entry : plugins) DeleteFileA(entry.path.c_str());
+    EXPECT_TRUE(plugins[std::size(kFiles) - 2].hasPreload);
     RemoveDirectoryA(folder.c_str());
 }
 
