@@ -1,10 +1,14 @@
 # Front door: `make` builds the plugin into dist/, `make run` shows it in the simulated host,
 # `make test` checks it. Each installs what is missing first.
+#
+# For another SFSE release: make test TARNWICK_SFSE_VERSION=0.2.19 (and TARNWICK_GAME_VERSION
+# for the game runtime the record lists). Left out, the defaults in cmake/versions.cmake apply.
 
 PRESET ?= mingw-gcc
 BUILD := build/$(PRESET)
-VERSION := $(shell sed -n 's/^project.Tarnwick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 export WINEPREFIX := $(CURDIR)/build/wineprefix
+SETTINGS := $(foreach setting,TARNWICK_SFSE_VERSION TARNWICK_GAME_VERSION,\
+    $(if $($(setting)),-D$(setting)=$($(setting)),-U$(setting)))
 
 .PHONY: all deps build run test bench screenshot clean
 
@@ -14,13 +18,12 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	cmake --preset $(PRESET) >/dev/null
+	cmake --preset $(PRESET) $(SETTINGS) >/dev/null
 	cmake --build --preset $(PRESET)
 # The GCC build is the one players get; other presets stay in their build folders.
 ifeq ($(PRESET),mingw-gcc)
-	cmake --install $(BUILD) --prefix dist >/dev/null
-	cd dist && sha256sum Tarnwick.dll Tarnwick-$(VERSION).zip >SHA256SUMS
-	@echo "built dist/Tarnwick.dll and dist/Tarnwick-$(VERSION).zip; their SHA-256 in dist/SHA256SUMS:"
+	cmake --install $(BUILD) --prefix $(CURDIR)/dist >/dev/null
+	@echo "built dist/: the plugin, the release archive and their SHA-256 in dist/SHA256SUMS:"
 	@cat dist/SHA256SUMS
 endif
 

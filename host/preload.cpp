@@ -1,14 +1,13 @@
 #include <windows.h>
 
-#include "host/packed_version.h"
+#include "host/build_versions.h"
 #include "host/sfse_plugin.h"
 #include "launcher/delayed_launch.h"
 
 namespace {
 
-constexpr std::uint32_t kRequiredSfseVersion = PackVersion(0, 2, 18);
 constexpr char kIncompatibleText[] =
-    "Tarnwick requires SFSE 0.2.18.\nPlease update SFSE to continue.";
+    "Tarnwick requires SFSE " TARNWICK_SFSE_TEXT ".\nPlease update SFSE to continue.";
 constexpr char kIncompatibleCaption[] = "Incompatible SFSE";
 
 }  // namespace

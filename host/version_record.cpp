@@ -1,11 +1,9 @@
-#include "host/packed_version.h"
+#include "host/build_versions.h"
 #include "host/sfse_plugin.h"
-#include "product.h"
 
 namespace {
 
 constexpr std::uint32_t kPluginVersion = TARNWICK_VERSION_MAJOR;
-constexpr std::uint32_t kGameRuntimeVersion = PackVersion(1, 15, 222);
 
 }  // namespace
 

@@ -1,20 +1,28 @@
 # The simulated host's message boxes on a virtual display: sourced by the box test, by the
 # pictures for the README and by the refusal demo. Callers set simhost (the host's .exe), then
-# call start_display and start_host. Everything started here ends with the caller's shell.
+# source this file, which runs the calling script again under xvfb-run: the boxes always open on
+# a virtual display, never on a desktop. Then they call start_host. Everything started here ends
+# with the caller's shell.
 #
 #   wait_for_box CAPTION    waits for a box with exactly that caption; $box is its X window
 #   box_text N              the text of the Nth box the host opened, as Wine traced it; Wine
 #                           cuts it at about 300 characters and then ends it with "..."
 #   snapshot_box FILE       a picture of $box, cropped to it
 #   answer_box KEY          presses KEY in $box, as a player would (Return for OK, y, n)
-#   wait_host_end           waits for the host to end and requires the runner's verdict
+#   wait_host_end           waits for the host to end and checks how it ended
+
+if [ -z "${TARNWICK_ON_XVFB:-}" ]; then
+    TARNWICK_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" bash "$0" "$@"
+fi
 
 boxes_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# TARNWICK_SFSE_VERSION, which the plugin accepts, and TARNWICK_NEWER_SFSE_VERSION, which it does
+# not, as the build was configured.
+source "$(dirname "$simhost")/versions.sh"
 # A prefix of its own: Wine ties a prefix's desktop to the display it first met, and the tests
 # and the demo run without one.
 export WINEPREFIX="$boxes_root/build/wineprefix-display"
 work="$(mktemp -d)"
-xvfb=""
 host=""
 box=""
 
@@ -22,7 +30,6 @@ end_boxes() {
     set +e
     [ -n "$host" ] && kill "$host" 2>/dev/null
     wineserver -k 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
 trap end_boxes EXIT
@@ -34,31 +41,26 @@ fail() {
     exit 1
 }
 
-start_display() {
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-    export DISPLAY=":$(cat "$work/display")"
-    # Unmanaged windows: with no window manager on the virtual display, Wine then draws the
-    # box's frame and caption itself.
-    "$boxes_root/cmake/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' \
-        /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-}
+wine_run() { "$boxes_root/cmake/wine-run.sh" "$@"; }
+
+# Unmanaged windows: with no window manager on the virtual display, Wine then draws the box's
+# frame and caption itself.
+wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 
 # A game folder under $work with the given DLLs in its plugin folder; prints its Windows path.
 make_game() {
     mkdir -p "$work/game/Data/SFSE/Plugins"
     cp "$@" "$work/game/Data/SFSE/Plugins/"
-    echo "Z:$(echo "$work/game" | tr / '\\')"
+    wine_run winepath -w "$work/game" | tr -d '\r'
 }
 
-# start_host LAST_LINE EXIT_CODE ARGS...: the host in the background, through the test runner,
-# which requires that its last line matches LAST_LINE and that it exits with EXIT_CODE. Wine
+# start_host LAST_LINE EXIT_CODE ARGS...: the host in the background; wait_host_end requires that
+# its last line matches LAST_LINE, that it exits with EXIT_CODE and that it did not crash. Wine
 # traces the text of each box it opens into the same log.
 start_host() {
-    : >"$work/host.log"
-    WINEDEBUG=-all,+msgbox "$boxes_root/cmake/wine-test.sh" ends-with "$1" "$2" "$simhost" \
-        "${@:3}" >"$work/host.log" 2>&1 &
+    host_last_line="$1"
+    host_exit_code="$2"
+    WINEDEBUG=-all,+msgbox wine_run "$simhost" "${@:3}" >"$work/host.log" 2>&1 &
     host=$!
 }
 
@@ -97,18 +99,25 @@ answer_box() {
 wait_host_end() {
     for _ in $(seq 300); do kill -0 "$host" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$host" 2>/dev/null && fail "the simulated host did not go on after the box"
-    wait "$host" || fail "the simulated host did not finish as expected"
+    local code=0 last
+    wait "$host" || code=$?
     host=""
+    # Wine may report exit code 0 for a program that crashed: its report decides.
+    grep -qE '^wine: Unhandled|^Unhandled exception' "$work/host.log" &&
+        fail "the simulated host crashed"
+    [ "$code" = "$host_exit_code" ] || fail "exit code $code, expected $host_exit_code"
+    last="$(grep -v -e ':trace:msgbox:' -e '^[[:space:]]*$' "$work/host.log" | tail -n1 | tr -d '\r')"
+    [[ "$last" =~ $host_last_line ]] || fail "the simulated host did not finish: it last said '$last'"
 }
 
-# walk_refusal DIR GAME: the refusal as a player meets it. The host reports 0.2.19 to the game
-# folder GAME (a Windows path); the plugin's box appears and is answered OK, then the host's
+# walk_refusal DIR GAME VERSION: the refusal as a player meets it. The host reports VERSION to the
+# game folder GAME (a Windows path); the plugin's box appears and is answered OK, then the host's
 # summary box, answered No. Each box's picture goes to DIR/error-box.png and
-# DIR/summary-box.png, and its caption and text are printed.
+# DIR/summary-box.png, and its caption and text are printed, then the host's timeline.
 walk_refusal() {
-    local dir="$1" game="$2"
-    start_host '\] exit$' 0 "$game" --host-version 0.2.19 --linger-ms 0
-    local captions=("Incompatible SFSE" "SFSE Plugin Loader (0.2.19)")
+    local dir="$1" game="$2" version="$3"
+    start_host '\] exit$' 0 "$game" --host-version "$version" --linger-ms 0
+    local captions=("Incompatible SFSE" "SFSE Plugin Loader ($version)")
     local pictures=(error-box summary-box) answers=(Return n) i
     for i in 0 1; do
         wait_for_box "${captions[i]}"
@@ -120,4 +129,6 @@ walk_refusal() {
         answer_box "${answers[i]}"
     done
     wait_host_end
+    echo "timeline of the simulated host:"
+    grep -v ':trace:msgbox:' "$work/host.log"
 }

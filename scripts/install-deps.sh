@@ -7,6 +7,7 @@ packages=(
     g++-mingw-w64-x86-64-posix
     wine
     xvfb
+    xauth
     xdotool
     imagemagick
     cmake

@@ -1,41 +1,31 @@
 #!/bin/bash
 # Lays out a sample game folder with the plugin and a batch file that only records that it
 # ran, and starts the simulated host on it under Wine.
-# Usage: run-demo.sh <build folder>; HOST_VERSION=0.2.19 shows the refusal path.
+# Usage: run-demo.sh <build folder>; HOST_VERSION=<another version> shows the refusal path.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/$1"
 game="$build/demo/game"
 plugins="$game/Data/SFSE/Plugins"
-host_version="${HOST_VERSION:-0.2.18}"
+source "$build/bin/versions.sh"
+host_version="${HOST_VERSION:-$TARNWICK_SFSE_VERSION}"
 
 rm -rf "$build/demo"
 mkdir -p "$plugins"
 cp "$build/bin/Tarnwick.dll" "$plugins/"
 printf '@echo off\r\necho start_high_priority.bat ran> "%%~dp0batch-ran.txt"\r\n' \
     >"$plugins/start_high_priority.bat"
-
-windows() { echo "Z:$(echo "$1" | tr / '\\')"; }
 echo "demo game folder: $game"
 
-if [ "$host_version" != "0.2.18" ] && [ -z "${DISPLAY:-}" ]; then
+if [ "$host_version" != "$TARNWICK_SFSE_VERSION" ] && [ -z "${DISPLAY:-}" ]; then
     # No screen to show the boxes on: show them on a virtual one, keep a picture of each and
     # answer them as a player would.
-    if [ "$host_version" != "0.2.19" ]; then
-        echo "without a display the demo answers the boxes of host 0.2.19 only" >&2
-        exit 2
-    fi
     echo "no DISPLAY: the boxes appear on a virtual display and are answered OK, then No"
     echo
-    simhost="$build/bin/simhost.exe"
-    source "$root/scripts/boxes.sh"
-    start_display
-    walk_refusal "$build/demo" "$(windows "$game")"
-    echo "timeline of the simulated host:"
-    grep -v ':trace:msgbox:' "$work/host.log"
-    exit 0
+    exec "$root/scripts/screenshot-boxes.sh" "$build" "$build/demo" "$host_version"
 fi
 
+windows() { "$root/cmake/wine-run.sh" winepath -w "$1" | tr -d '\r'; }
 "$root/cmake/wine-run.sh" "$build/bin/simhost.exe" "$(windows "$game")" \
     --host-version "$host_version" --linger-ms 15000 --watch "$(windows "$plugins/batch-ran.txt")"
 # The host notices the file as soon as it exists; give the batch a moment to finish writing.

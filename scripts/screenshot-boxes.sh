@@ -1,11 +1,12 @@
 #!/bin/bash
 # Renders the refusal path in the simulated host on a virtual display and saves a picture of
-# each box, cropped to it, for the README: error-box.png and summary-box.png.
-# Usage: screenshot-boxes.sh <build folder> <output folder>
+# each box, cropped to it: error-box.png and summary-box.png. The host reports HOST_VERSION, by
+# default the SFSE version after the one the build accepts.
+# Usage: screenshot-boxes.sh <build folder> <output folder> [HOST_VERSION]
 set -euo pipefail
-simhost="$(pwd)/$1/bin/simhost.exe"
-output="$2"
+simhost="$(cd "$1" && pwd)/bin/simhost.exe"
+output="$(mkdir -p "$2" && cd "$2" && pwd)"
 source "$(dirname "${BASH_SOURCE[0]}")/boxes.sh"
 
-start_display
-walk_refusal "$output" "$(make_game "$(pwd)/$1/bin/Tarnwick.dll")"
+walk_refusal "$output" "$(make_game "$(dirname "$simhost")/Tarnwick.dll")" \
+    "${3:-$TARNWICK_NEWER_SFSE_VERSION}"

@@ -8,9 +8,10 @@
 
 #include <cstdio>
 
+#include "host/packed_version.h"
+#include "simhost/entry_phase.h"
 #include "simhost/options.h"
 #include "simhost/plugins.h"
-#include "simhost/preload_phase.h"
 #include "simhost/scan_phase.h"
 #include "simhost/summary_box.h"
 #include "simhost/timeline.h"
@@ -29,14 +30,15 @@ bool Exists(const std::string& path) {
 }
 
 // Stands in for the running game: waits up to lingerMs, or until the watched file appears.
-void Linger(const HostOptions& options, LARGE_INTEGER lastAccepted) {
+// lastAccepted is when the last accepted call of the named phase began.
+void Linger(const HostOptions& options, LARGE_INTEGER lastAccepted, const char* phase) {
     Note("game running: staying up for %lu ms%s", static_cast<unsigned long>(options.lingerMs),
          options.watchFile.empty() ? "" : ", or until the watched file appears");
     const LARGE_INTEGER start = Now();
     while (MillisecondsBetween(start, Now()) < options.lingerMs) {
         if (!options.watchFile.empty() && Exists(options.watchFile)) {
-            Note("%s appeared, %.1f ms after the last accepted preload call",
-                 options.watchFile.c_str(), MillisecondsBetween(lastAccepted, Now()));
+            Note("%s appeared, %.1f ms after the last accepted %s call", options.watchFile.c_str(),
+                 MillisecondsBetween(lastAccepted, Now()), phase);
             return;
         }
         Sleep(kWatchPollMs);
@@ -65,18 +67,18 @@ int main(int argc, char** argv) {
     const std::string pluginFolder = options.gameFolder + "\\Data\\SFSE\\Plugins";
     std::vector<PluginEntry> plugins = FindPlugins(pluginFolder);
     Note("%zu plugin DLL(s) in %s", plugins.size(), pluginFolder.c_str());
-    RunScanPhase(options, plugins);
+    RunScanPhase(options.runtimeVersion, options.hostVersion, plugins);
 
-    const LARGE_INTEGER lastAccepted = RunPreloadPhase(options, plugins);
-    RunLoadPhase(options, plugins);
-    ShowSummaryBox(options, plugins);
+    const SFSEInterface sfse = HostInterface(options.hostVersion, options.runtimeVersion);
+    const LARGE_INTEGER preloaded = RunEntryPhase(kPreloadEntry, sfse, plugins);
+    const LARGE_INTEGER loaded = RunEntryPhase(kLoadEntry, sfse, plugins);
+    ShowSummaryBox(options.hostVersion, plugins);
 
-    bool anyLoaded = false;
-    for (const PluginEntry& plugin : plugins) {
-        anyLoaded = anyLoaded || plugin.module != nullptr;
-    }
-    if (anyLoaded) {
-        Linger(options, lastAccepted);
+    // Every plugin still loaded had a call accepted, in one phase or the other.
+    if (preloaded.QuadPart != 0) {
+        Linger(options, preloaded, "preload");
+    } else if (loaded.QuadPart != 0) {
+        Linger(options, loaded, "load");
     }
     for (PluginEntry& plugin : plugins) {
         if (plugin.module != nullptr) {

@@ -32,30 +32,6 @@ const IMAGE_DATA_DIRECTORY* Directory(const MappedImage& image, int index) {
     return directory->VirtualAddress != 0 ? directory : nullptr;
 }
 
-const IMAGE_EXPORT_DIRECTORY* Exports(const MappedImage& image) {
-    const IMAGE_DATA_DIRECTORY* directory = Directory(image, IMAGE_DIRECTORY_ENTRY_EXPORT);
-    return directory ? At<IMAGE_EXPORT_DIRECTORY>(image, directory->VirtualAddress) : nullptr;
-}
-
-// Calls visit(descriptor, dllName) for each import descriptor until visit returns false.
-template <typename Visit>
-void ForEachImport(const MappedImage& image, Visit visit) {
-    const IMAGE_DATA_DIRECTORY* directory = Directory(image, IMAGE_DIRECTORY_ENTRY_IMPORT);
-    if (directory == nullptr) {
-        return;
-    }
-    for (DWORD rva = directory->VirtualAddress;; rva += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        const auto* descriptor = At<IMAGE_IMPORT_DESCRIPTOR>(image, rva);
-        if (descriptor == nullptr || descriptor->Name == 0) {
-            return;
-        }
-        const char* name = StringAt(image, descriptor->Name);
-        if (name == nullptr || !visit(*descriptor, name)) {
-            return;
-        }
-    }
-}
-
 }  // namespace
 
 bool MapImage(const std::string& path, MappedImage* image, std::string* error, DWORD* errorCode) {
@@ -149,51 +125,4 @@ const unsigned char* FindExport(const MappedImage& image, const char* name, DWOR
         return image.base + rva;
     }
     return nullptr;
-}
-
-std::vector<std::string> ExportNames(const MappedImage& image) {
-    std::vector<std::string> result;
-    const IMAGE_EXPORT_DIRECTORY* exports = Exports(image);
-    const auto* names =
-        exports ? At<DWORD>(image, exports->AddressOfNames, exports->NumberOfNames) : nullptr;
-    for (DWORD i = 0; names != nullptr && i < exports->NumberOfNames; ++i) {
-        const char* name = StringAt(image, names[i]);
-        result.push_back(name ? name : "<unreadable name>");
-    }
-    return result;
-}
-
-std::vector<std::string> ImportedDlls(const MappedImage& image) {
-    std::vector<std::string> result;
-    ForEachImport(image, [&](const IMAGE_IMPORT_DESCRIPTOR&, const char* name) {
-        result.push_back(name);
-        return true;
-    });
-    return result;
-}
-
-std::vector<std::string> ImportedFunctions(const MappedImage& image, const char* dll) {
-    std::vector<std::string> result;
-    ForEachImport(image, [&](const IMAGE_IMPORT_DESCRIPTOR& descriptor, const char* name) {
-        if (lstrcmpiA(name, dll) != 0) {
-            return true;
-        }
-        for (DWORD rva = descriptor.OriginalFirstThunk;; rva += sizeof(IMAGE_THUNK_DATA64)) {
-            const auto* thunk = At<IMAGE_THUNK_DATA64>(image, rva);
-            if (thunk == nullptr || thunk->u1.AddressOfData == 0) {
-                break;
-            }
-            if (IMAGE_SNAP_BY_ORDINAL64(thunk->u1.Ordinal)) {
-                result.push_back("#" + std::to_string(IMAGE_ORDINAL64(thunk->u1.Ordinal)));
-                continue;
-            }
-            const auto* byName =
-                At<IMAGE_IMPORT_BY_NAME>(image, static_cast<DWORD>(thunk->u1.AddressOfData));
-            const char* function =
-                byName ? StringAt(image, static_cast<DWORD>(thunk->u1.AddressOfData) + 2) : nullptr;
-            result.push_back(function ? function : "<unreadable name>");
-        }
-        return false;
-    });
-    return result;
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 // A DLL mapped as an image resource: laid out as the loader lays out an image, but none of its
 // code runs and nothing in it is resolved, so GetProcAddress does not work on it. Every read
@@ -28,8 +27,3 @@ bool IsAmd64(const MappedImage& image);
 // lay outside the image: a host reading without such checks could fault there.
 const unsigned char* FindExport(const MappedImage& image, const char* name, DWORD* available,
                                 bool* outside = nullptr);
-
-std::vector<std::string> ExportNames(const MappedImage& image);
-std::vector<std::string> ImportedDlls(const MappedImage& image);
-// The functions imported by name from dll (matched without regard to case).
-std::vector<std::string> ImportedFunctions(const MappedImage& image, const char* dll);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "host/packed_version.h"
 #include "simhost/timeline.h"
 
 namespace {
@@ -41,52 +42,27 @@ std::vector<PluginEntry> FindPlugins(const std::string& folder) {
     return plugins;
 }
 
-void Drop(PluginEntry& plugin, const std::string& failure) {
-    plugin.kept = false;
-    plugin.failure = failure;
-    Note("%s", FailureLine(plugin).c_str());
-}
-
-void DropWithCode(PluginEntry& plugin, const std::string& failure, DWORD errorCode) {
-    plugin.hasErrorCode = true;
-    plugin.errorCode = errorCode;
-    Drop(plugin, failure);
-}
-
-void DropUnlisted(PluginEntry& plugin, const std::string& failure) {
-    plugin.listed = false;
-    Drop(plugin, failure);
-}
-
 std::string FailureLine(const PluginEntry& plugin) {
     std::string line = plugin.fileName;
+    // A plugin version with its top byte set is shown as a packed version, in four parts.
     if (plugin.pluginVersion != 0) {
-        line += " v" + FormatPluginVersion(plugin.pluginVersion);
+        line += " v" + ((plugin.pluginVersion >> 24) == 0
+                            ? std::to_string(plugin.pluginVersion)
+                            : FormatPackedVersion(plugin.pluginVersion, true));
     }
-    line += ": " + plugin.failure;
-    if (plugin.hasErrorCode) {
+    line += ": " + plugin.failure->reason;
+    if (plugin.failure->errorCode) {
         char code[16];
-        std::snprintf(code, sizeof code, " (%08lX)", static_cast<unsigned long>(plugin.errorCode));
+        std::snprintf(code, sizeof code, " (%08lX)",
+                      static_cast<unsigned long>(*plugin.failure->errorCode));
         line += code;
     }
     return line;
 }
 
-std::string FormatPluginVersion(std::uint32_t version) {
-    if ((version >> 24) == 0) {
-        return std::to_string(version);
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", version >> 24, (version >> 16) & 0xFFu,
-                  (version >> 4) & 0xFFFu, version & 0xFu);
-    return text;
-}
+void NoteFailure(const PluginEntry& plugin) { Note("%s", FailureLine(plugin).c_str()); }
 
 SFSEPluginEntryFn FindEntry(HMODULE module, const char* name) {
     return reinterpret_cast<SFSEPluginEntryFn>(
         reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-SFSEPluginPreloadFn FindPreloadEntry(HMODULE module) {
-    return FindEntry(module, "SFSEPlugin_Preload");
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/packed_version.h"
 #include "simhost/pe_image.h"
 #include "simhost/timeline.h"
 
@@ -48,45 +49,43 @@ void Describe(const PluginEntry& plugin, const SFSEPluginVersionData& record) {
 
 // Where the real host, which reads the image without bounds checks, would read outside it. It
 // catches such a fault once around its whole scan and stops scanning there; this host goes on.
-void DropStrayRead(PluginEntry& plugin, const char* what) {
+Failure StrayRead(const PluginEntry& plugin, const char* what) {
     Note(
         "%s: %s lies outside the image: the real host may fault here and stop its scan, so that "
         "no later plugin loads",
         plugin.fileName.c_str(), what);
-    DropUnlisted(plugin, "disabled, broken image");
+    return {"disabled, broken image", std::nullopt, false};
 }
 
-void Scan(const HostOptions& options, PluginEntry& plugin) {
+// Reads the plugin's version record and exports, and judges them as the host does.
+std::optional<Failure> Scan(PluginEntry& plugin, std::uint32_t runtimeVersion,
+                            std::uint32_t hostVersion) {
+    const Failure kThirtyTwoBit = {"32-bit plugins can never work"};
     MappedImage image;
     std::string error;
     DWORD code = 0;
     if (!MapImage(plugin.path, &image, &error, &code)) {
         if (code != 0) {
-            DropWithCode(plugin, "couldn't load plugin", code);
-        } else {
-            // Mapped, but not a 64-bit image: the host's machine check refuses it.
-            Note("%s: %s", plugin.fileName.c_str(), error.c_str());
-            Drop(plugin, "32-bit plugins can never work");
+            return Failure{"couldn't load plugin", code};
         }
-        return;
+        // Mapped, but not a 64-bit image: the host's machine check refuses it.
+        Note("%s: %s", plugin.fileName.c_str(), error.c_str());
+        return kThirtyTwoBit;
     }
     if (!IsAmd64(image)) {
         UnmapImage(&image);
-        Drop(plugin, "32-bit plugins can never work");
-        return;
+        return kThirtyTwoBit;
     }
     DWORD available = 0;
     bool outside = false;
     const unsigned char* data = FindExport(image, "SFSEPlugin_Version", &available, &outside);
     if (outside || (data != nullptr && available < sizeof(SFSEPluginVersionData))) {
         UnmapImage(&image);
-        DropStrayRead(plugin, outside ? "the export table" : "the version record's end");
-        return;
+        return StrayRead(plugin, outside ? "the export table" : "the version record's end");
     }
     if (data == nullptr) {
         UnmapImage(&image);
-        DropUnlisted(plugin, "no version data");
-        return;
+        return Failure{"no version data", std::nullopt, false};
     }
     SFSEPluginVersionData record;
     std::memcpy(&record, data, sizeof record);
@@ -99,14 +98,13 @@ void Scan(const HostOptions& options, PluginEntry& plugin) {
     UnmapImage(&image);
 
     Describe(plugin, record);
-    if (const char* failure =
-            CheckVersionRecord(record, options.runtimeVersion, options.hostVersion)) {
-        Drop(plugin, failure);
-        return;
+    if (const char* failure = CheckVersionRecord(record, runtimeVersion, hostVersion)) {
+        return Failure{failure};
     }
     Note("%s: compatible (%s); SFSEPlugin_Preload %s, SFSEPlugin_Load %s", plugin.fileName.c_str(),
          IsVersionIndependent(record) ? "version independent" : "lists the running game",
          plugin.hasPreload ? "present" : "absent", plugin.hasLoad ? "present" : "absent");
+    return std::nullopt;
 }
 
 }  // namespace
@@ -128,8 +126,12 @@ const char* CheckVersionRecord(const SFSEPluginVersionData& record, std::uint32_
     return nullptr;
 }
 
-void RunScanPhase(const HostOptions& options, std::vector<PluginEntry>& plugins) {
+void RunScanPhase(std::uint32_t runtimeVersion, std::uint32_t hostVersion,
+                  std::vector<PluginEntry>& plugins) {
     for (PluginEntry& plugin : plugins) {
-        Scan(options, plugin);
+        plugin.failure = Scan(plugin, runtimeVersion, hostVersion);
+        if (plugin.failure) {
+            NoteFailure(plugin);
+        }
     }
 }

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "host/sfse_plugin.h"
-#include "simhost/options.h"
 #include "simhost/plugins.h"
 
 // The host's judgement of a version record it has copied out (name and author already cut to
@@ -13,5 +12,7 @@ const char* CheckVersionRecord(const SFSEPluginVersionData& record, std::uint32_
                                std::uint32_t hostVersion);
 
 // Reads each plugin's version record straight from its image, mapped as a resource so that no
-// plugin code runs, and drops the plugins the host would not load.
-void RunScanPhase(const HostOptions& options, std::vector<PluginEntry>& plugins);
+// plugin code runs, and drops the plugins that a host of hostVersion would not load into a game
+// of runtimeVersion.
+void RunScanPhase(std::uint32_t runtimeVersion, std::uint32_t hostVersion,
+                  std::vector<PluginEntry>& plugins);

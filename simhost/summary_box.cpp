@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "host/packed_version.h"
 #include "simhost/timeline.h"
 
 namespace {
@@ -20,23 +21,23 @@ constexpr char kSummaryFooter[] =
 std::string SummaryText(const std::vector<PluginEntry>& plugins) {
     std::string lines;
     for (const PluginEntry& plugin : plugins) {
-        if (!plugin.kept && plugin.listed) {
+        if (plugin.failure && plugin.failure->listed) {
             lines += "\n" + FailureLine(plugin);
         }
     }
     return lines.empty() ? "" : kSummaryHeader + lines + kSummaryFooter;
 }
 
-std::string SummaryCaption(const HostOptions& options) {
-    return "SFSE Plugin Loader (" + FormatPackedVersion(options.hostVersion) + ")";
+std::string SummaryCaption(std::uint32_t hostVersion) {
+    return "SFSE Plugin Loader (" + FormatPackedVersion(hostVersion) + ")";
 }
 
-void ShowSummaryBox(const HostOptions& options, const std::vector<PluginEntry>& plugins) {
+void ShowSummaryBox(std::uint32_t hostVersion, const std::vector<PluginEntry>& plugins) {
     const std::string text = SummaryText(plugins);
     if (text.empty()) {
         return;
     }
-    const std::string caption = SummaryCaption(options);
+    const std::string caption = SummaryCaption(hostVersion);
     Note("summary box \"%s\":", caption.c_str());
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t end = std::min(text.find('\n', start), text.size());

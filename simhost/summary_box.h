@@ -1,9 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "simhost/options.h"
 #include "simhost/plugins.h"
 
 // The text of the host's box of failed plugins: one line for each listed failure, in scan
@@ -11,9 +11,9 @@
 std::string SummaryText(const std::vector<PluginEntry>& plugins);
 
 // "SFSE Plugin Loader (<host version>)".
-std::string SummaryCaption(const HostOptions& options);
+std::string SummaryCaption(std::uint32_t hostVersion);
 
 // Shows the box as the host does after its load phase, if any plugin failed, and writes its
 // text on the timeline. Yes ends the process at once with exit code 0; No returns, and the game
 // starts with the plugins that did load.
-void ShowSummaryBox(const HostOptions& options, const std::vector<PluginEntry>& plugins);
+void ShowSummaryBox(std::uint32_t hostVersion, const std::vector<PluginEntry>& plugins);

@@ -9,7 +9,7 @@
 #include <regex>
 #include <set>
 
-#include "simhost/pe_image.h"
+#include "tests/support/pe_listing.h"
 #include "tests/support/platform_fakes.h"
 
 namespace {

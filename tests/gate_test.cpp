@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "host/packed_version.h"
 #include "tests/support/platform_fakes.h"
 
 namespace {
 
-const std::string kErrorBox =
-    "MessageBoxA(null, \"Tarnwick requires SFSE 0.2.18.\\nPlease update SFSE to continue.\", "
-    "\"Incompatible SFSE\", 0x10)";
+const std::string kErrorBox = "MessageBoxA(null, \"Tarnwick requires SFSE " TARNWICK_SFSE_TEXT
+                              ".\\nPlease update SFSE to continue.\", \"Incompatible SFSE\", 0x10)";
 const std::vector<std::string> kRefused = {kErrorBox};
 const std::vector<std::string> kAccepted = {
     "GetModuleHandleExA(0x4, plugin code)",
@@ -31,10 +29,10 @@ void PrintTo(const GateCase& c, std::ostream* out) { *out << c.name; }
 
 const GateCase kGateCases[] = {
     {"NullRecord", true, 0, false, kRefused, 0},
-    {"Older_0_2_17", false, PackVersion(0, 2, 17), false, kRefused, 0},
-    {"Exact_0_2_18", false, PackVersion(0, 2, 18), true, kAccepted, 1},
-    {"Newer_0_2_19", false, PackVersion(0, 2, 19), false, kRefused, 0},
-    {"SubBuild_0_2_18_1", false, PackVersion(0, 2, 18, 1), false, kRefused, 0},
+    {"PreviousBuild", false, kRequiredSfseVersion - 0x10, false, kRefused, 0},
+    {"Exact", false, kRequiredSfseVersion, true, kAccepted, 1},
+    {"NextBuild", false, kRequiredSfseVersion + 0x10, false, kRefused, 0},
+    {"NextSubBuild", false, kRequiredSfseVersion + 1, false, kRefused, 0},
     {"Zero", false, 0, false, kRefused, 0},
 };
 

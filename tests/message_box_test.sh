@@ -30,18 +30,16 @@ expect_text() {
     fi
 }
 
-start_display
-
 game="$(make_game "$2")"
-start_host '\] exit$' 0 "$game" --host-version 0.2.19
+start_host '\] exit$' 0 "$game" --host-version "$TARNWICK_NEWER_SFSE_VERSION"
 wait_for_box "Incompatible SFSE"
-expect_text 1 $'Tarnwick requires SFSE 0.2.18.\nPlease update SFSE to continue.'
+expect_text 1 "Tarnwick requires SFSE $TARNWICK_SFSE_VERSION."$'\nPlease update SFSE to continue.'
 # The box is modal on the host's thread: a second later the call must still be waiting.
 sleep 1
 kill -0 "$host" 2>/dev/null || fail "the simulated host ended while the box was open"
 grep -q "returned" "$work/host.log" && fail "the preload call returned while the box was open"
 answer_box Return
-wait_for_box "SFSE Plugin Loader (0.2.19)"
+wait_for_box "SFSE Plugin Loader ($TARNWICK_NEWER_SFSE_VERSION)"
 expect_text 2 "$(summary "Tarnwick.dll v1: reported as incompatible during load")"
 answer_box n
 wait_host_end
@@ -54,7 +52,7 @@ echo "refused: the plugin's box, then the summary; No went on"
 rm -rf "$work/game"
 game="$(make_game "$2" "$3" "$4")"
 start_host 'summary box: Yes, the game ends now$' 0 "$game"
-wait_for_box "SFSE Plugin Loader (0.2.18)"
+wait_for_box "SFSE Plugin Loader ($TARNWICK_SFSE_VERSION)"
 fatal="disabled, fatal error occurred while loading plugin"
 expect_text 1 "$(summary "faulting_plugin.dll v3: $fatal"$'\n'"load_faulting_plugin.dll v3: $fatal")"
 grep -qE "faulting_plugin.dll: SFSEPlugin_Preload faulted: exception 0xC0000005 at faulting_plugin.dll\+0x[0-9a-f]+" \

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/packed_version.h"
 #include "simhost/options.h"
 
 namespace {

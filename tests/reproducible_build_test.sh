@@ -3,6 +3,7 @@
 # time zone, and compares it byte for byte with this build's: the plugin and the archive must
 # depend on nothing but the sources and the toolchain.
 # Usage: reproducible_build_test.sh <source dir> <build dir> <toolchain file> <archive name>
+#        [the build's own settings, as -DNAME=VALUE...]
 set -euo pipefail
 source_dir="$1"
 build_dir="$2"
@@ -17,7 +18,7 @@ tar -C "$source_dir" --exclude=./build --exclude=./dist --exclude=./.git -cf - .
     umask 077
     export TZ=Pacific/Chatham
     cmake -S "$work" -B "$work/out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
+        -DCMAKE_BUILD_TYPE=Release "${@:5}" >/dev/null
     cmake --build "$work/out" --target Tarnwick release_archive >/dev/null
 )
 status=0

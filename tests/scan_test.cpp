@@ -8,8 +8,8 @@
 #include <iterator>
 #include <regex>
 
-#include "host/packed_version.h"
-#include "simhost/preload_phase.h"
+#include "host/build_versions.h"
+#include "simhost/entry_phase.h"
 #include "simhost/scan_phase.h"
 #include "simhost/summary_box.h"
 #include "tests/support/installation.h"
@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr std::uint32_t kHost = PackVersion(0, 2, 18);
-constexpr std::uint32_t kRuntime = PackVersion(1, 15, 222);
+constexpr std::uint32_t kHost = kRequiredSfseVersion;
+constexpr std::uint32_t kRuntime = kGameRuntimeVersion;
 
 SFSEPluginVersionData Record(std::uint32_t addressFlags, std::uint32_t structureFlags) {
     SFSEPluginVersionData record = {};
@@ -46,7 +46,7 @@ TEST(ScanTest, VersionRecordChecks) {
         {"tied to addresses", Record(2, 1), kWrongGame},
     };
     Case listed = {"lists the running game", Record(0, 0), nullptr};
-    listed.record.compatibleVersions[0] = PackVersion(1, 14, 70);
+    listed.record.compatibleVersions[0] = kRuntime - 0x10;
     listed.record.compatibleVersions[1] = kRuntime;
     cases.push_back(listed);
     Case afterEnd = {"runtime listed after the end", Record(0, 0), kWrongGame};
@@ -61,10 +61,10 @@ TEST(ScanTest, VersionRecordChecks) {
     Case noName = {"no name", Record(1, 1), kNoName};
     noName.record.name[0] = '\0';
     cases.push_back(noName);
-    Case newerHost = {"needs 0.2.19", Record(1, 1), kNewerHost};
-    newerHost.record.seVersionRequired = PackVersion(0, 2, 19);
+    Case newerHost = {"needs the next host", Record(1, 1), kNewerHost};
+    newerHost.record.seVersionRequired = kHost + 0x10;
     cases.push_back(newerHost);
-    Case sameHost = {"needs 0.2.18", Record(1, 1), nullptr};
+    Case sameHost = {"needs this host", Record(1, 1), nullptr};
     sameHost.record.seVersionRequired = kHost;
     cases.push_back(sameHost);
 
@@ -90,15 +90,13 @@ TEST(ScanTest, SummaryLines) {
     for (const auto& c : kCases) {
         PluginEntry plugin;
         plugin.fileName = "p.dll";
-        plugin.kept = false;
         plugin.pluginVersion = c.version;
-        plugin.failure = "couldn't load plugin";
-        plugin.hasErrorCode = c.hasErrorCode;
-        plugin.errorCode = c.errorCode;
+        plugin.failure = Failure{"couldn't load plugin"};
+        if (c.hasErrorCode) plugin.failure->errorCode = c.errorCode;
         EXPECT_EQ(FailureLine(plugin), c.line);
     }
     PluginEntry kept, unlisted;
-    unlisted.kept = unlisted.listed = false;
+    unlisted.failure = Failure{"no version data", std::nullopt, false};
     EXPECT_EQ(SummaryText({kept, unlisted}), "");
 }
 
@@ -217,21 +215,20 @@ TEST(ScanTest, BrokenFilesAreSkipped) {
     }
     std::vector<PluginEntry> plugins = FindPlugins(folder);
     ASSERT_EQ(plugins.size(), std::size(kFiles));
-    HostOptions options = {folder, kHost, kRuntime, 0, ""};
-
-    RunScanPhase(options, plugins);
+    RunScanPhase(kRuntime, kHost, plugins);
 
     for (std::size_t i = 0; i < plugins.size(); ++i) {
         EXPECT_EQ(plugins[i].fileName, kFiles[i].file);
-        EXPECT_EQ(plugins[i].kept, kFiles[i].failure == nullptr) << kFiles[i].file;
-        EXPECT_TRUE(std::regex_match(plugins[i].failure,
-                                     std::regex(kFiles[i].failure ? kFiles[i].failure : "")))
-            << kFiles[i].file << ": " << plugins[i].failure;
+        const std::string failure = plugins[i].failure ? plugins[i].failure->reason : "";
+        EXPECT_TRUE(
+            std::regex_match(failure, std::regex(kFiles[i].failure ? kFiles[i].failure : "")))
+            << kFiles[i].file << ": " << failure;
     }
     // The plugin that faults is dropped and unloaded; the others are not preloaded here.
     std::vector<PluginEntry> faulting = {plugins.back()};
-    RunPreloadPhase(options, faulting);
-    EXPECT_EQ(faulting[0].failure, "disabled, fatal error occurred while loading plugin");
+    RunEntryPhase(kPreloadEntry, HostInterface(kHost, kRuntime), faulting);
+    ASSERT_TRUE(faulting[0].failure);
+    EXPECT_EQ(faulting[0].failure->reason, "disabled, fatal error occurred while loading plugin");
     EXPECT_EQ(GetModuleHandleA(faulting[0].path.c_str()), nullptr);
     for (const PluginEntry& entry : plugins) DeleteFileA(entry.path.c_str());
     EXPECT_TRUE(plugins[std::size(kFiles) - 2].hasPreload);

@@ -215,6 +215,10 @@ HMODULE FakedPlugin() {
     return plugin;
 }
 
+SFSEPluginPreloadFn FindPreloadEntry(HMODULE module) {
+    return FindEntry(module, "SFSEPlugin_Preload");
+}
+
 SFSEPluginPreloadFn FakedPreload() { return FindPreloadEntry(FakedPlugin()); }
 
 void ResetFakes(const FakeSettings& newSettings) {

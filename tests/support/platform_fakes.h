@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "host/packed_version.h"
+#include "host/build_versions.h"
 #include "host/sfse_plugin.h"
 
-// A host record the plugin accepts: SFSE 0.2.18 on game runtime 1.15.222.
+// A host record the plugin accepts: the SFSE version and game runtime it was built for.
 inline const SFSEInterface kAcceptedHost = {
-    PackVersion(0, 2, 18), PackVersion(1, 15, 222), 1, nullptr, nullptr, nullptr};
+    kRequiredSfseVersion, kGameRuntimeVersion, 1, nullptr, nullptr, nullptr};
 
 // Loads the shipped Tarnwick.dll and substitutes the platform functions it imports, so a test
 // sees every call the plugin makes, on which thread, with which arguments, and can steer the
@@ -28,6 +28,9 @@ struct FakeSettings {
     ModulePathAnswer modulePath = ModulePathAnswer::kReal;
     std::string givenPath;
 };
+
+// The preload entry of a loaded plugin, or null.
+SFSEPluginPreloadFn FindPreloadEntry(HMODULE module);
 
 // The plugin, loaded once per test program with its imports substituted.
 HMODULE FakedPlugin();

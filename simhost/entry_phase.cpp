@@ -1,10 +1,10 @@
-#include "simhost/preload_phase.h"
+#include "simhost/entry_phase.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "host/sfse_plugin.h"
+#include "host/packed_version.h"
 #include "simhost/guard.h"
 #include "simhost/relocated_load.h"
 #include "simhost/timeline.h"
@@ -14,11 +14,6 @@ namespace {
 void* QueryInterface(std::uint32_t) { return nullptr; }
 std::uint32_t GetPluginHandle() { return 0; }
 const void* GetPluginInfo(const char*) { return nullptr; }
-
-SFSEInterface HostInterface(const HostOptions& options) {
-    return {options.hostVersion, options.runtimeVersion, 1,
-            QueryInterface,      GetPluginHandle,        GetPluginInfo};
-}
 
 void Unload(PluginEntry& plugin) {
     FreeLibrary(plugin.module);
@@ -44,17 +39,20 @@ std::string Where(const void* address) {
     return text;
 }
 
+// How one call into a plugin ended: the plugin dropped, or its call accepted at start.
+struct CallOutcome {
+    std::optional<Failure> failure;
+    LARGE_INTEGER start;
+};
+
 // Loads the plugin if need be and calls its entry of that name inside the guard, as the host
-// does. True if the plugin stays loaded; otherwise it is unloaded and dropped in the host's
-// words.
-bool CallEntry(PluginEntry& plugin, const char* entryName, const SFSEInterface& sfse,
-               LARGE_INTEGER* callStart) {
+// does. A plugin that fails stays loaded no longer.
+CallOutcome CallEntry(PluginEntry& plugin, const char* entryName, const SFSEInterface& sfse) {
     const char* file = plugin.fileName.c_str();
     if (plugin.module == nullptr) {
         plugin.module = LoadRelocated(plugin.path);
         if (plugin.module == nullptr) {
-            DropWithCode(plugin, "couldn't load plugin", GetLastError());
-            return false;
+            return {Failure{"couldn't load plugin", GetLastError()}, {}};
         }
         Note("%s: loaded at %p", file, static_cast<void*>(plugin.module));
     }
@@ -62,8 +60,7 @@ bool CallEntry(PluginEntry& plugin, const char* entryName, const SFSEInterface& 
     if (entry == nullptr) {
         const DWORD code = GetLastError();
         Unload(plugin);
-        DropWithCode(plugin, "couldn't load plugin", code);
-        return false;
+        return {Failure{"couldn't load plugin", code}, {}};
     }
     Note("%s: calling %s (host %s)", file, entryName,
          FormatPackedVersion(sfse.sfseVersion).c_str());
@@ -75,39 +72,38 @@ bool CallEntry(PluginEntry& plugin, const char* entryName, const SFSEInterface& 
              static_cast<unsigned long>(result.exceptionCode),
              Where(result.exceptionAddress).c_str());
         Unload(plugin);
-        Drop(plugin, "disabled, fatal error occurred while loading plugin");
-        return false;
+        return {Failure{"disabled, fatal error occurred while loading plugin"}, before};
     }
     Note("%s: %s returned %s, held the host thread %.3f ms", file, entryName,
          result.verdict ? "true" : "false", MillisecondsBetween(before, after));
     if (!result.verdict) {
         Unload(plugin);
-        Drop(plugin, "reported as incompatible during load");
-        return false;
+        return {Failure{"reported as incompatible during load"}, before};
     }
-    *callStart = before;
-    return true;
+    return {std::nullopt, before};
 }
 
 }  // namespace
 
-LARGE_INTEGER RunPreloadPhase(const HostOptions& options, std::vector<PluginEntry>& plugins) {
-    const SFSEInterface sfse = HostInterface(options);
+SFSEInterface HostInterface(std::uint32_t hostVersion, std::uint32_t runtimeVersion) {
+    return {hostVersion, runtimeVersion, 1, QueryInterface, GetPluginHandle, GetPluginInfo};
+}
+
+LARGE_INTEGER RunEntryPhase(const char* entryName, const SFSEInterface& sfse,
+                            std::vector<PluginEntry>& plugins) {
+    const bool preload = std::strcmp(entryName, kPreloadEntry) == 0;
     LARGE_INTEGER lastAccepted = {};
     for (PluginEntry& plugin : plugins) {
-        if (plugin.kept && plugin.hasPreload) {
-            CallEntry(plugin, "SFSEPlugin_Preload", sfse, &lastAccepted);
+        if (plugin.failure || !(preload ? plugin.hasPreload : plugin.hasLoad)) {
+            continue;
+        }
+        const CallOutcome outcome = CallEntry(plugin, entryName, sfse);
+        plugin.failure = outcome.failure;
+        if (plugin.failure) {
+            NoteFailure(plugin);
+        } else {
+            lastAccepted = outcome.start;
         }
     }
     return lastAccepted;
-}
-
-void RunLoadPhase(const HostOptions& options, std::vector<PluginEntry>& plugins) {
-    const SFSEInterface sfse = HostInterface(options);
-    for (PluginEntry& plugin : plugins) {
-        LARGE_INTEGER ignored;
-        if (plugin.kept && plugin.hasLoad) {
-            CallEntry(plugin, "SFSEPlugin_Load", sfse, &ignored);
-        }
-    }
 }

@@ -1,0 +1,32 @@
+# The two versions the plugin is built for. Tarnwick runs with one SFSE release only, so each
+# new SFSE release needs a build of its own: these settings are the only place to change.
+set(TARNWICK_SFSE_VERSION 0.2.18 CACHE STRING "The one SFSE version the plugin accepts")
+set(TARNWICK_GAME_VERSION 1.15.222 CACHE STRING "The game runtime version the version record lists")
+
+# Splits a "major.minor.build" setting into NAME_MAJOR, NAME_MINOR and NAME_BUILD, each within
+# its field of the packed form.
+function(tarnwick_version_parts name)
+    set(text "${${name}}")
+    if(NOT text MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$" OR CMAKE_MATCH_1 GREATER 255
+       OR CMAKE_MATCH_2 GREATER 255 OR CMAKE_MATCH_3 GREATER 4094)
+        message(FATAL_ERROR "${name} '${text}' is not a version major.minor.build "
+                            "(at most 255.255.4094)")
+    endif()
+    set(${name}_MAJOR ${CMAKE_MATCH_1} PARENT_SCOPE)
+    set(${name}_MINOR ${CMAKE_MATCH_2} PARENT_SCOPE)
+    set(${name}_BUILD ${CMAKE_MATCH_3} PARENT_SCOPE)
+endfunction()
+
+tarnwick_version_parts(TARNWICK_SFSE_VERSION)
+tarnwick_version_parts(TARNWICK_GAME_VERSION)
+# The next SFSE build, which the plugin must refuse: the demo and the box tests show it.
+math(EXPR next_build "${TARNWICK_SFSE_VERSION_BUILD} + 1")
+set(TARNWICK_NEWER_SFSE_VERSION
+    "${TARNWICK_SFSE_VERSION_MAJOR}.${TARNWICK_SFSE_VERSION_MINOR}.${next_build}")
+
+# The same for the scripts: the demo and the pictures of the boxes source it from bin/.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/bin/versions.sh CONTENT
+"# The SFSE version this build accepts, and the next one, which it refuses.
+TARNWICK_SFSE_VERSION=@TARNWICK_SFSE_VERSION@
+TARNWICK_NEWER_SFSE_VERSION=@TARNWICK_NEWER_SFSE_VERSION@
+" @ONLY)
