@@ -23,7 +23,8 @@ build: deps
 # The GCC build is the one players get; other presets stay in their build folders.
 ifeq ($(PRESET),mingw-gcc)
 	cmake --install $(BUILD) --prefix $(CURDIR)/dist >/dev/null
-	@echo "built dist/: the plugin, the release archive and their SHA-256 in dist/SHA256SUMS:"
+	scripts/buildinfo.sh >dist/BUILDINFO
+	@echo "built dist/: the plugin, the release archive, BUILDINFO and their SHA-256 in SHA256SUMS:"
 	@cat dist/SHA256SUMS
 endif
 

@@ -46,6 +46,10 @@ wine_run() { "$boxes_root/cmake/wine-run.sh" "$@"; }
 # Unmanaged windows: with no window manager on the virtual display, Wine then draws the box's
 # frame and caption itself.
 wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# Wine's own fonts (Debian's fonts-wine), Marlett among them, which draws the caption's close
+# button. Debian's Wine does not look where the package puts them, so they go where every Wine
+# looks: the prefix's Windows font folder.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
 # A game folder under $work with the given DLLs in its plugin folder; prints its Windows path.
 make_game() {

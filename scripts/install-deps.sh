@@ -10,6 +10,7 @@ packages=(
     xauth
     xdotool
     imagemagick
+    fonts-wine
     cmake
     ninja-build
     googletest

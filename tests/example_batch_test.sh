@@ -1,0 +1,41 @@
+#!/bin/bash
+# The README's example batch file, run by Wine's cmd as the shell runs it: from the game's folder,
+# not its own. A stand-in powershell.exe, first on the PATH of the test's Wine prefix, records the
+# command line it receives: the README's command, whole, with $_ and the quotes intact. The
+# batch file's trace must land beside it, not in the game's folder.
+# Usage: example_batch_test.sh <README.md> <stand-in powershell.exe>
+set -euo pipefail
+readme="$1"
+standin="$2"
+wine_run="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/cmake/wine-run.sh"
+work="$(mktemp -d)"
+standin_dir=""
+trap 'rm -rf "$work" ${standin_dir:+"$standin_dir"}' EXIT
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+mkdir -p "$work/game" "$work/Plugins"
+batch="$work/Plugins/start_high_priority.bat"
+# The README's block, with the line ends of a Windows batch file.
+sed -n '/^```bat$/,/^```$/{/^```/d;p}' "$readme" | sed 's/$/\r/' >"$batch"
+command_line="$(grep -m1 '^powershell ' "$batch" | tr -d '\r')" ||
+    fail "the README's batch file calls no powershell"
+arguments="${command_line#powershell}"
+
+windows_batch="$("$wine_run" winepath -w "$batch" | tr -d '\r')"
+standin_name="tarnwick-standin-$$"
+standin_dir="${WINEPREFIX:-$(dirname "$wine_run")/../build/wineprefix}/drive_c/$standin_name"
+mkdir -p "$standin_dir"
+cp "$standin" "$standin_dir/powershell.exe"
+# Judged by what PowerShell received, not by the exit code of the batch file's last command.
+(cd "$work/game" && WINEPATH="C:\\$standin_name" "$wine_run" cmd /c "$windows_batch") || true
+
+received="$(cat "$standin_dir/powershell-command.txt" 2>/dev/null)" || fail "PowerShell never ran"
+echo "PowerShell received: $received"
+[[ "$received" == *"$arguments" ]] || fail "PowerShell should have received:$arguments"
+[[ "$received" == *"{ \$_.PriorityClass = 'High' }\"" ]] || fail "the command sets no High priority"
+[ -s "$work/Plugins/start_high_priority.log" ] || fail "no trace beside the batch file"
+[ ! -e "$work/game/start_high_priority.log" ] || fail "the trace landed in the game's folder"
+echo "the example batch file hands PowerShell its whole command and leaves its trace beside itself"
