@@ -148,17 +148,10 @@ std::string Image32() {
                       0,
                       0,
                       sizeof nt->OptionalHeader,
-                      IMAGE_FILE_DLL | IMAGE_FILE_EXECUTABLE_IMAGE | IMAGE_FILE_32BIT_MACHINE};
-    IMAGE_OPTIONAL_HEADER32& optional = nt->OptionalHeader;
-    optional.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
-    optional.ImageBase = 0x10000000;
-    optional.SectionAlignment = 0x1000;
-    optional.FileAlignment = 0x200;
-    optional.MajorSubsystemVersion = 4;
-    optional.SizeOfImage = 0x1000;
-    optional.SizeOfHeaders = 0x200;
-    optional.Subsystem = IMAGE_SUBSYSTEM_WINDOWS_CUI;
-    optional.NumberOfRvaAndSizes = IMAGE_NUMBEROF_DIRECTORY_ENTRIES;
+                      IMAGE_FILE_DLL | IMAGE_FILE_EXECUTABLE_IMAGE};
+    nt->OptionalHeader.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+    nt->OptionalHeader.SectionAlignment = nt->OptionalHeader.SizeOfImage = 0x1000;
+    nt->OptionalHeader.FileAlignment = nt->OptionalHeader.SizeOfHeaders = 0x200;
     return file;
 }
 
