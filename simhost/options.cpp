@@ -1,8 +1,5 @@
 #include "simhost/options.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "host/build_versions.h"
@@ -21,17 +18,7 @@ const char kHostUsage[] =
 namespace {
 
 bool ParseCount(const char* text, std::uint32_t* count) {
-    if (*text < '0' || *text > '9') {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long value = std::strtoul(text, &end, 10);
-    if (errno != 0 || *end != '\0' || value > 0xFFFFFFFFul) {
-        return false;
-    }
-    *count = static_cast<std::uint32_t>(value);
-    return true;
+    return ParseDecimal(&text, 0xFFFFFFFFul, count) && *text == '\0';
 }
 
 }  // namespace

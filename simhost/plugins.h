@@ -12,8 +12,8 @@
 // Why the host dropped a plugin.
 struct Failure {
     std::string reason;  // in the host's words
-    std::optional<DWORD> errorCode =
-        std::nullopt;    // the system's error code, which the host shows with it
+    // The system's error code, which the host shows with the reason.
+    std::optional<DWORD> errorCode = std::nullopt;
     bool listed = true;  // in the summary box; otherwise only in the host's log
 };
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <set>
 
+#include "tests/support/installation.h"
 #include "tests/support/pe_listing.h"
 #include "tests/support/platform_fakes.h"
 
@@ -76,17 +76,10 @@ TEST_F(BinaryTest, RunsNothingOfItsOwnAtLoad) {
     }
 }
 
-// Loaded as Windows loads it into the game: at another address than its preferred one.
-TEST_F(BinaryTest, RunsAwayFromItsPreferredBase) {
-    ASSERT_NE(FakedPlugin(), nullptr);
-    EXPECT_NE(reinterpret_cast<ULONGLONG>(FakedPlugin()), image.nt->OptionalHeader.ImageBase);
-}
-
 // The image laid out from its file, sections at their RVAs and nothing relocated: what a mapping
 // shows depends on where it landed.
 std::vector<unsigned char> LaidOutFromFile(const MappedImage& image) {
-    std::ifstream file(ProgramDirectory() + "\\Tarnwick.dll", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    const std::string bytes = FileBytes(ProgramDirectory() + "\\Tarnwick.dll");
     std::vector<unsigned char> laidOut(image.size);
     std::memcpy(laidOut.data(), bytes.data(), image.nt->OptionalHeader.SizeOfHeaders);
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(image.nt);
@@ -100,6 +93,12 @@ std::vector<unsigned char> LaidOutFromFile(const MappedImage& image) {
 ULONGLONG PreferredBase(const std::vector<unsigned char>& laidOut) {
     const LONG headers = reinterpret_cast<const IMAGE_DOS_HEADER*>(laidOut.data())->e_lfanew;
     return reinterpret_cast<const IMAGE_NT_HEADERS64*>(&laidOut[headers])->OptionalHeader.ImageBase;
+}
+
+// Loaded as Windows loads it into the game: at another address than its preferred one.
+TEST_F(BinaryTest, RunsAwayFromItsPreferredBase) {
+    ASSERT_NE(FakedPlugin(), nullptr);
+    EXPECT_NE(reinterpret_cast<ULONGLONG>(FakedPlugin()), PreferredBase(LaidOutFromFile(image)));
 }
 
 // Windows moves the plugin at every start of the game, so each address the image holds needs a

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <regex>
 
 #include "host/build_versions.h"
@@ -105,11 +104,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 // The plugin's file with its export directory, and the table of export addresses, changed by
 // patch. The loader still maps it, so only the export walk's own bounds checks stand between
 // such a file and a crash.
@@ -158,7 +152,7 @@ std::string Image32() {
 // Files that are no plugin are reported and skipped, and the scan goes on to the next one.
 TEST(ScanTest, BrokenFilesAreSkipped) {
     const std::string folder = TempFolder("scan");
-    const std::string plugin = ReadFile(ProgramDirectory() + "\\Tarnwick.dll");
+    const std::string plugin = FileBytes(ProgramDirectory() + "\\Tarnwick.dll");
     ASSERT_GT(plugin.size(), 4096u);
     std::string garbage(8192, '\0');
     for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 7919 % 251);
@@ -191,7 +185,8 @@ TEST(ScanTest, BrokenFilesAreSkipped) {
         {"c_truncated.dll", plugin.substr(0, plugin.size() / 2), kNotAnImage},
         {"d_headers_only.dll", plugin.substr(0, 1024), kNotAnImage},
         {"e_bad_offset.dll", badOffset, kNotAnImage},
-        {"f_no_record.dll", ReadFile(ProgramDirectory() + "\\empty_plugin.dll"), "no version data"},
+        {"f_no_record.dll", FileBytes(ProgramDirectory() + "\\empty_plugin.dll"),
+         "no version data"},
         {"g_bad_exports.dll", namesFarAway, kBroken},
         {"g_record_past_the_end.dll", recordPastTheEnd, kBroken},
         // Windows maps another machine's image and the machine check refuses it; Wine already
@@ -200,7 +195,7 @@ TEST(ScanTest, BrokenFilesAreSkipped) {
          "32-bit plugins can never work|couldn't load plugin"},
         {"h_x86.dll", Image32(), "32-bit plugins can never work"},
         {"i_tarnwick.dll", plugin, nullptr},
-        {"j_faults_in_preload.dll", ReadFile(ProgramDirectory() + "\\faulting_plugin.dll"),
+        {"j_faults_in_preload.dll", FileBytes(ProgramDirectory() + "\\faulting_plugin.dll"),
          nullptr},
     };
     for (std::size_t i = std::size(kFiles); i-- > 0;) {

@@ -1,6 +1,8 @@
 #include "tests/support/installation.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "tests/support/platform_fakes.h"
 
@@ -20,6 +22,11 @@ std::string TempFolder(const std::string& name) {
         std::string(temp) + "tarnwick-" + name + "-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::string CopyOfBuilt(const char* dll, const std::string& folderName) {

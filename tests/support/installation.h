@@ -10,6 +10,9 @@
 // %TEMP%\tarnwick-<name>-<process id>, created if need be.
 std::string TempFolder(const std::string& name);
 
+// The whole content of a file; empty if it cannot be read.
+std::string FileBytes(const std::string& path);
+
 // A copy of a DLL the build put beside the test program, in TempFolder(folderName).
 std::string CopyOfBuilt(const char* dll, const std::string& folderName);
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "simhost/plugins.h"
+#include "simhost/entry_phase.h"
 #include "simhost/relocated_load.h"
 #include "tests/support/import_patch.h"
 
@@ -215,9 +215,7 @@ HMODULE FakedPlugin() {
     return plugin;
 }
 
-SFSEPluginPreloadFn FindPreloadEntry(HMODULE module) {
-    return FindEntry(module, "SFSEPlugin_Preload");
-}
+SFSEPluginPreloadFn FindPreloadEntry(HMODULE module) { return FindEntry(module, kPreloadEntry); }
 
 SFSEPluginPreloadFn FakedPreload() { return FindPreloadEntry(FakedPlugin()); }
 
