@@ -1,45 +1,62 @@
 # Front door: `make` builds the plugin into dist/, `make run` shows it in the simulated host,
-# `make test` checks it. Each installs what is missing first.
+# `make test` checks it. Each installs what is missing first. `make release` builds only what
+# dist/ holds; `make lint` checks the scripts and the C++ formatting.
 #
 # For another SFSE release: make test TARNWICK_SFSE_VERSION=0.2.19 (and TARNWICK_GAME_VERSION
 # for the game runtime the record lists). Left out, the defaults in cmake/versions.cmake apply.
+#
+# The checkout may lie in any folder, spaces and parentheses included: every path in a recipe
+# is quoted.
 
 PRESET ?= mingw-gcc
 BUILD := build/$(PRESET)
+# The GCC build is the one players get; other presets install into their build folder.
+DIST := $(if $(filter mingw-gcc,$(PRESET)),dist,$(BUILD)/dist)
 export WINEPREFIX := $(CURDIR)/build/wineprefix
 SETTINGS := $(foreach setting,TARNWICK_SFSE_VERSION TARNWICK_GAME_VERSION,\
     $(if $($(setting)),-D$(setting)=$($(setting)),-U$(setting)))
 
-.PHONY: all deps build run test bench screenshot clean
+.PHONY: all deps configure build release run test bench screenshot lint clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-build: deps
-	cmake --preset $(PRESET) $(SETTINGS) >/dev/null
-	cmake --build --preset $(PRESET)
-# The GCC build is the one players get; other presets stay in their build folders.
-ifeq ($(PRESET),mingw-gcc)
-	cmake --install $(BUILD) --prefix $(CURDIR)/dist >/dev/null
-	scripts/buildinfo.sh >dist/BUILDINFO
-	@echo "built dist/: the plugin, the release archive, BUILDINFO and their SHA-256 in SHA256SUMS:"
-	@cat dist/SHA256SUMS
-endif
+configure: deps
+	cmake --preset "$(PRESET)" $(SETTINGS) >/dev/null
+
+# dist/ holds exactly what this build installed, so SHA256SUMS lists nothing older.
+define install_dist
+	rm -rf "$(DIST)"
+	cmake --install "$(BUILD)" --prefix "$(CURDIR)/$(DIST)" >/dev/null
+	@echo "built $(DIST)/: the plugin, the release archive, BUILDINFO and the SHA-256 of each in SHA256SUMS:"
+	@cat "$(DIST)/SHA256SUMS"
+endef
+
+build: configure
+	cmake --build --preset "$(PRESET)"
+	$(install_dist)
+
+release: configure
+	cmake --build --preset "$(PRESET)" --target Tarnwick release_archive
+	$(install_dist)
 
 run: build
-	scripts/run-demo.sh $(BUILD)
+	scripts/run-demo.sh "$(BUILD)"
 
 test: build
-	ctest --preset $(PRESET); status=$$?; wineserver -k 2>/dev/null; exit $$status
+	ctest --preset "$(PRESET)"; status=$$?; wineserver -k 2>/dev/null; exit $$status
 
 bench: build
-	cmake/wine-run.sh $(BUILD)/bin/bench.exe Z:$(CURDIR)/build/bench.json; \
+	cmake/wine-run.sh "$(BUILD)/bin/bench.exe" "Z:$(CURDIR)/build/bench.json"; \
 	    status=$$?; wineserver -k 2>/dev/null; exit $$status
 
 screenshot: build
-	scripts/screenshot-boxes.sh $(BUILD) docs
+	scripts/screenshot-boxes.sh "$(BUILD)" docs
+
+lint: deps
+	scripts/lint.sh
 
 clean:
 	-wineserver -k 2>/dev/null

@@ -25,8 +25,4 @@ set(TARNWICK_NEWER_SFSE_VERSION
     "${TARNWICK_SFSE_VERSION_MAJOR}.${TARNWICK_SFSE_VERSION_MINOR}.${next_build}")
 
 # The same for the scripts: the demo and the pictures of the boxes source it from bin/.
-file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/bin/versions.sh CONTENT
-"# The SFSE version this build accepts, and the next one, which it refuses.
-TARNWICK_SFSE_VERSION=@TARNWICK_SFSE_VERSION@
-TARNWICK_NEWER_SFSE_VERSION=@TARNWICK_NEWER_SFSE_VERSION@
-" @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/versions.sh.in ${CMAKE_BINARY_DIR}/bin/versions.sh @ONLY)

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The simulated host's message boxes on a virtual display: sourced by the box test, by the
 # pictures for the README and by the refusal demo. Callers set simhost (the host's .exe), then
 # source this file, which runs the calling script again under xvfb-run: the boxes always open on
@@ -16,8 +17,10 @@ if [ -z "${TARNWICK_ON_XVFB:-}" ]; then
 fi
 
 boxes_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+: "${simhost:?set simhost to the simulated host before sourcing boxes.sh}"
 # TARNWICK_SFSE_VERSION, which the plugin accepts, and TARNWICK_NEWER_SFSE_VERSION, which it does
 # not, as the build was configured.
+# shellcheck source=../cmake/versions.sh.in
 source "$(dirname "$simhost")/versions.sh"
 # A prefix of its own: Wine ties a prefix's desktop to the display it first met, and the tests
 # and the demo run without one.

@@ -19,6 +19,9 @@ packages=(
     zip
     unzip
     make
+    git
+    shellcheck
+    clang-format
 )
 
 missing=()

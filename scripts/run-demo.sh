@@ -7,6 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/$1"
 game="$build/demo/game"
 plugins="$game/Data/SFSE/Plugins"
+# shellcheck source=../cmake/versions.sh.in
 source "$build/bin/versions.sh"
 host_version="${HOST_VERSION:-$TARNWICK_SFSE_VERSION}"
 

@@ -6,6 +6,7 @@
 set -euo pipefail
 simhost="$(cd "$1" && pwd)/bin/simhost.exe"
 output="$(mkdir -p "$2" && cd "$2" && pwd)"
+# shellcheck source=boxes.sh
 source "$(dirname "${BASH_SOURCE[0]}")/boxes.sh"
 
 walk_refusal "$output" "$(make_game "$(dirname "$simhost")/Tarnwick.dll")" \

@@ -19,6 +19,7 @@ fail() {
 mkdir -p "$work/game" "$work/Plugins"
 batch="$work/Plugins/start_high_priority.bat"
 # The README's block, with the line ends of a Windows batch file.
+# shellcheck disable=SC2016 # the backticks are the README's fences, not a command
 sed -n '/^```bat$/,/^```$/{/^```/d;p}' "$readme" | sed 's/$/\r/' >"$batch"
 command_line="$(grep -m1 '^powershell ' "$batch" | tr -d '\r')" ||
     fail "the README's batch file calls no powershell"

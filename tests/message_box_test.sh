@@ -9,6 +9,7 @@
 #        <load_faulting_plugin.dll>
 set -euo pipefail
 simhost="$1"
+# shellcheck source=../scripts/boxes.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/boxes.sh"
 
 summary() {

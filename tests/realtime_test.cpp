@@ -1,5 +1,5 @@
-// The plugin for real, nothing substituted: a copy in a folder of its own, a real batch file
-// beside it, the real eight-second wait and the real shell.
+// The plugin for real, nothing substituted: copies in folders as players have them, a real batch
+// file beside each, the real eight-second wait, the real shell and cmd.
 
 #include <windows.h>
 
@@ -29,22 +29,36 @@ double AcceptedCall(HMODULE plugin, long long* callStart) {
     return static_cast<double>(GetTickCount64() - before);
 }
 
+// Each folder gets a plugin copy of its own; all of them wait out the delay side by side.
 TEST(RealTimeTest, BatchFileRunsAfterTheDelay) {
-    const Installation at = Install("delay");
-    ASSERT_TRUE(IsInstalled(at));
-    HMODULE plugin = LoadRelocated(at.dll);
-    ASSERT_NE(plugin, nullptr);
-    long long callStart = 0;
-    EXPECT_LT(AcceptedCall(plugin, &callStart), 2000);
-
-    ASSERT_TRUE(WaitFor([&] { return MarkerWritten(at); }, 30000));
-    const double delay = MarkerDelayMs(at, callStart);
-    std::printf("batch file ran %.1f ms after the preload call\n", delay);
-    EXPECT_GE(delay, kLaunchDelayMs);
-
-    FreeLibrary(plugin);
-    EXPECT_TRUE(WaitFor([&] { return GetModuleHandleA(at.dll.c_str()) == nullptr; }, 5000));
-    Uninstall(at);
+    // The names are in the ANSI code page of a Western Windows, as a player's narrow paths are.
+    ASSERT_EQ(GetACP(), 1252u);
+    const std::string kFolders[] = {
+        kSteamPluginFolder,
+        "Spiele f\xFCr J\xF6rg\\SteamLibrary\\steamapps\\common\\Starfield\\Data\\SFSE\\Plugins",
+    };
+    constexpr std::size_t kCount = std::size(kFolders);
+    Installation at[kCount];
+    HMODULE plugin[kCount] = {};
+    long long callStart[kCount] = {};
+    for (std::size_t i = 0; i < kCount; ++i) {
+        at[i] = Install("delay" + std::to_string(i), kFolders[i]);
+        ASSERT_TRUE(IsInstalled(at[i])) << at[i].folder;
+        plugin[i] = LoadRelocated(at[i].dll);
+        ASSERT_NE(plugin[i], nullptr) << at[i].dll;
+        EXPECT_LT(AcceptedCall(plugin[i], &callStart[i]), 2000);
+    }
+    for (std::size_t i = 0; i < kCount; ++i) {
+        ASSERT_TRUE(WaitFor([&] { return MarkerWritten(at[i]); }, 30000)) << at[i].folder;
+        const double delay = MarkerDelayMs(at[i], callStart[i]);
+        std::printf("batch file ran %.1f ms after the preload call in %s\n", delay,
+                    at[i].folder.c_str());
+        EXPECT_GE(delay, kLaunchDelayMs);
+        FreeLibrary(plugin[i]);
+        EXPECT_TRUE(WaitFor([&] { return GetModuleHandleA(at[i].dll.c_str()) == nullptr; }, 5000));
+        EXPECT_EQ(FileBytes(at[i].marker), "ran\r\n") << "the batch file ran more than once";
+        Uninstall(at[i]);
+    }
 }
 
 TEST(RealTimeTest, HostUnloadsThePluginRightAfterTheCall) {

@@ -1,33 +1,42 @@
 #!/bin/bash
-# Builds the release again from a copy of the sources in another folder, under another umask and
-# time zone, and compares it byte for byte with this build's: the plugin and the archive must
-# depend on nothing but the sources and the toolchain.
-# Usage: reproducible_build_test.sh <source dir> <build dir> <toolchain file> <archive name>
-#        [the build's own settings, as -DNAME=VALUE...]
+# Builds the release again through the Makefile's front door, `make release`, from a copy of the
+# sources in a folder whose path has spaces and parentheses, as players' and contributors' folders
+# do, under another umask and time zone. Compares it byte for byte with this build's, and checks
+# the rebuild's SHA256SUMS: the release must depend on nothing but the sources and the toolchain.
+# Usage: reproducible_build_test.sh <source dir> <build dir> <preset> <archive name>
+#        [the build's own settings, as NAME=VALUE...]
 set -euo pipefail
 source_dir="$1"
 build_dir="$2"
-toolchain="$3"
+preset="$3"
 archive="$4"
 
 work="$(mktemp -d /tmp/tarnwick-rebuild-XXXXXXXX)"
 trap 'rm -rf "$work"' EXIT
+copy="$work/Program Files (x86)/tarnwick"
+mkdir -p "$copy"
 tar -C "$source_dir" --exclude=./build --exclude=./dist --exclude=./.git -cf - . |
-    tar -C "$work" -xf -
-(
+    tar -C "$copy" -xf -
+# The rebuild answers to its own command line only, not to the make that may have started ctest.
+if ! (
     umask 077
     export TZ=Pacific/Chatham
-    cmake -S "$work" -B "$work/out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release "${@:5}" >/dev/null
-    cmake --build "$work/out" --target Tarnwick release_archive >/dev/null
-)
+    env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL \
+        make -C "$copy" release PRESET="$preset" DIST=dist "${@:5}" >"$work/make.log" 2>&1
+); then
+    echo "FAIL: make release failed in $copy:"
+    tail -n 20 "$work/make.log"
+    exit 1
+fi
 status=0
 for file in bin/Tarnwick.dll "$archive"; do
-    if cmp "$build_dir/$file" "$work/out/$file"; then
+    if cmp "$build_dir/$file" "$copy/dist/$(basename "$file")"; then
         echo "identical: $file $(sha256sum <"$build_dir/$file" | cut -d' ' -f1)"
     else
-        echo "FAIL: $file differs between $build_dir and $work/out"
+        echo "FAIL: $file differs between $build_dir and the rebuild in $copy"
         status=1
     fi
 done
+(cd "$copy/dist" && sha256sum --check --quiet SHA256SUMS) ||
+    { echo "FAIL: the rebuild's SHA256SUMS does not match its files"; status=1; }
 exit $status

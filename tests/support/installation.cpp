@@ -29,23 +29,37 @@ std::string FileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-std::string CopyOfBuilt(const char* dll, const std::string& folderName) {
-    const std::string copy = TempFolder(folderName) + "\\" + dll;
+namespace {
+
+std::string CopyBuiltTo(const char* dll, const std::string& folder) {
+    const std::string copy = folder + "\\" + dll;
     if (!CopyFileA((ProgramDirectory() + "\\" + dll).c_str(), copy.c_str(), FALSE)) {
         std::fprintf(stderr, "cannot copy %s to %s\n", dll, copy.c_str());
     }
     return copy;
 }
 
-Installation Install(const std::string& name) {
+}  // namespace
+
+std::string CopyOfBuilt(const char* dll, const std::string& folderName) {
+    return CopyBuiltTo(dll, TempFolder(folderName));
+}
+
+Installation Install(const std::string& name, const std::string& pluginFolder) {
     Installation at;
-    at.dll = CopyOfBuilt("Tarnwick.dll", name);
-    at.folder = at.dll.substr(0, at.dll.rfind('\\'));
+    at.root = TempFolder(name);
+    at.folder = at.root + "\\" + pluginFolder;
+    for (std::size_t end = at.root.size(); end != std::string::npos;
+         end = at.folder.find('\\', end + 1)) {
+        CreateDirectoryA(at.folder.substr(0, end).c_str(), nullptr);
+    }
+    CreateDirectoryA(at.folder.c_str(), nullptr);
+    at.dll = CopyBuiltTo("Tarnwick.dll", at.folder);
     at.marker = at.folder + "\\batch-ran.txt";
     DeleteFileA(at.marker.c_str());
     FILE* batch = std::fopen((at.folder + "\\start_high_priority.bat").c_str(), "wb");
     if (batch != nullptr) {
-        std::fputs("@echo off\r\necho ran> \"%~dp0batch-ran.txt\"\r\n", batch);
+        std::fputs("@echo off\r\necho ran>> \"%~dp0batch-ran.txt\"\r\n", batch);
         std::fclose(batch);
     }
     return at;
@@ -61,7 +75,10 @@ void Uninstall(const Installation& at) {
     DeleteFileA(at.marker.c_str());
     DeleteFileA((at.folder + "\\start_high_priority.bat").c_str());
     DeleteFileA(at.dll.c_str());
-    RemoveDirectoryA(at.folder.c_str());
+    for (std::string folder = at.folder; folder.size() >= at.root.size();
+         folder.resize(folder.rfind('\\'))) {
+        RemoveDirectoryA(folder.c_str());
+    }
 }
 
 long long PreciseNowTicks() {
@@ -76,6 +93,4 @@ double MarkerDelayMs(const Installation& at, long long callStart) {
     return static_cast<double>(FileTimeTicks(marker.ftLastWriteTime) - callStart) / 10000.0;
 }
 
-bool MarkerWritten(const Installation& at) {
-    return GetFileAttributesA(at.marker.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool MarkerWritten(const Installation& at) { return !FileBytes(at.marker).empty(); }
