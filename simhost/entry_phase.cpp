@@ -100,6 +100,7 @@ LARGE_INTEGER RunEntryPhase(const char* entryName, const SFSEInterface& sfse,
         const CallOutcome outcome = CallEntry(plugin, entryName, sfse);
         plugin.failure = outcome.failure;
         if (plugin.failure) {
+            plugin.failure->phase = preload ? Phase::kPreload : Phase::kLoad;
             NoteFailure(plugin);
         } else {
             lastAccepted = outcome.start;

@@ -9,12 +9,16 @@
 
 #include "host/sfse_plugin.h"
 
+// The host's phases, in the order they run: each may drop plugins.
+enum class Phase { kScan, kPreload, kLoad };
+
 // Why the host dropped a plugin.
 struct Failure {
     std::string reason;  // in the host's words
     // The system's error code, which the host shows with the reason.
     std::optional<DWORD> errorCode = std::nullopt;
     bool listed = true;  // in the summary box; otherwise only in the host's log
+    Phase phase = Phase::kScan;
 };
 
 // One DLL found in the plugins folder, as the simulated host tracks it.

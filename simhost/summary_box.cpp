@@ -20,9 +20,11 @@ constexpr char kSummaryFooter[] =
 
 std::string SummaryText(const std::vector<PluginEntry>& plugins) {
     std::string lines;
-    for (const PluginEntry& plugin : plugins) {
-        if (plugin.failure && plugin.failure->listed) {
-            lines += "\n" + FailureLine(plugin);
+    for (const Phase phase : {Phase::kScan, Phase::kPreload, Phase::kLoad}) {
+        for (const PluginEntry& plugin : plugins) {
+            if (plugin.failure && plugin.failure->listed && plugin.failure->phase == phase) {
+                lines += "\n" + FailureLine(plugin);
+            }
         }
     }
     return lines.empty() ? "" : kSummaryHeader + lines + kSummaryFooter;

@@ -6,8 +6,9 @@
 
 #include "simhost/plugins.h"
 
-// The text of the host's box of failed plugins: one line for each listed failure, in scan
-// order. Empty when no plugin failed in a way the box lists.
+// The text of the host's box of failed plugins: one line for each listed failure, in the order
+// the failures happened: the scan's, then the preload phase's, then the load phase's, each phase
+// in scan order. Empty when no plugin failed in a way the box lists.
 std::string SummaryText(const std::vector<PluginEntry>& plugins);
 
 // "SFSE Plugin Loader (<host version>)".

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The boxes a player meets, on a virtual display, in the simulated host:
-# 1. a host the plugin does not support: the plugin's "Incompatible SFSE" box, modal on the
-#    host's thread, then the host's summary of failed plugins; No lets the game go on;
+# 1. a host the plugin does not support, beside two files that are no plugin: the plugin's
+#    "Incompatible SFSE" box, modal on the host's thread, then the host's summary of failed
+#    plugins in the order they failed, the scan's first; No lets the game go on;
 # 2. a plugin that faults in its preload entry before ours, and one that faults in its load
 #    entry: the host survives both, ours still preloads, and the summary lists both faults; Yes
 #    ends the game at once with exit code 0.
@@ -31,7 +32,8 @@ expect_text() {
     fi
 }
 
-game="$(make_game "$2")"
+printf 'not a plugin\n' | tee "$work/A.dll" >"$work/Zed.dll"
+game="$(make_game "$2" "$work/A.dll" "$work/Zed.dll")"
 start_host '\] exit$' 0 "$game" --host-version "$TARNWICK_NEWER_SFSE_VERSION"
 wait_for_box "Incompatible SFSE"
 expect_text 1 "Tarnwick requires SFSE $TARNWICK_SFSE_VERSION."$'\nPlease update SFSE to continue.'
@@ -41,7 +43,8 @@ kill -0 "$host" 2>/dev/null || fail "the simulated host ended while the box was 
 grep -q "returned" "$work/host.log" && fail "the preload call returned while the box was open"
 answer_box Return
 wait_for_box "SFSE Plugin Loader ($TARNWICK_NEWER_SFSE_VERSION)"
-expect_text 2 "$(summary "Tarnwick.dll v1: reported as incompatible during load")"
+not_an_image="couldn't load plugin (000000C1)"
+expect_text 2 "$(summary "A.dll: $not_an_image"$'\n'"Zed.dll: $not_an_image"$'\n'"Tarnwick.dll v1: reported as incompatible during load")"
 answer_box n
 wait_host_end
 grep -q "SFSEPlugin_Preload returned false" "$work/host.log" || fail "the verdict was not false"
