@@ -30,7 +30,7 @@ configure: deps
 define install_dist
 	rm -rf "$(DIST)"
 	cmake --install "$(BUILD)" --prefix "$(CURDIR)/$(DIST)" >/dev/null
-	@echo "built $(DIST)/: the plugin, the release archive, BUILDINFO and the SHA-256 of each in SHA256SUMS:"
+	@echo "built $(DIST)/: the plugin, the release archives, BUILDINFO and the SHA-256 of each in SHA256SUMS:"
 	@cat "$(DIST)/SHA256SUMS"
 endef
 

@@ -8,6 +8,7 @@
 #include <regex>
 #include <set>
 
+#include "host/build_versions.h"
 #include "tests/support/installation.h"
 #include "tests/support/pe_listing.h"
 #include "tests/support/platform_fakes.h"
@@ -294,7 +295,10 @@ TEST_F(BinaryTest, VersionResourceMatchesTheRecord) {
     EXPECT_EQ(VersionString(info, "ProductVersion"), version);
     EXPECT_EQ(VersionString(info, "ProductName"), record->name);
     EXPECT_EQ(VersionString(info, "CompanyName"), record->author);
-    EXPECT_FALSE(VersionString(info, "FileDescription").empty());
+    // Explorer shows the description first: it names the one SFSE version the gate accepts.
+    const std::string description = VersionString(info, "FileDescription");
+    const std::string sfse = "SFSE " + FormatPackedVersion(kRequiredSfseVersion) + " plugin";
+    EXPECT_EQ(description.rfind(sfse, 0), 0u) << description;
 }
 
 // Only DLLs that every Windows installation ships, and only the calls the plugin means to make.

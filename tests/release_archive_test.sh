@@ -1,15 +1,20 @@
 #!/bin/bash
-# The release archive holds exactly the built plugin, where mod managers look for it.
-# Usage: release_archive_test.sh <archive> <Tarnwick.dll>
+# Each release archive holds exactly its one file, where mod managers look for it: the plugin as
+# built, and the example batch file as written, every line ending CR LF as Windows' cmd expects.
+# Usage: release_archive_test.sh <plugin archive> <Tarnwick.dll> <example archive>
+#        <example batch file>
 set -euo pipefail
-archive="$1"
-dll="$2"
-files="$(unzip -Z1 "$archive" | grep -v '/$')"
-if [ "$files" != "Data/SFSE/Plugins/Tarnwick.dll" ]; then
-    echo "FAIL: the archive should hold only Data/SFSE/Plugins/Tarnwick.dll, it holds:"
-    echo "$files"
+fail() {
+    echo "FAIL: $*"
     exit 1
-fi
-unzip -p "$archive" Data/SFSE/Plugins/Tarnwick.dll | cmp - "$dll" ||
-    { echo "FAIL: the archived DLL is not the one built"; exit 1; }
-echo "archive holds the built plugin at Data/SFSE/Plugins/Tarnwick.dll"
+}
+# expect_entry ARCHIVE ENTRY EXPECTED_BYTES_FILE
+expect_entry() {
+    local files
+    files="$(unzip -Z1 "$1" | grep -v '/$')"
+    [ "$files" = "$2" ] || fail "$(basename "$1") should hold only $2, it holds:"$'\n'"$files"
+    unzip -p "$1" "$2" | cmp - "$3" || fail "$2 in $(basename "$1") is not the expected file"
+    echo "$(basename "$1") holds $2"
+}
+expect_entry "$1" Data/SFSE/Plugins/Tarnwick.dll "$2"
+expect_entry "$3" Data/SFSE/Plugins/start_high_priority.bat <(tr -d '\r' <"$4" | sed 's/$/\r/')

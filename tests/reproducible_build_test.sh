@@ -3,13 +3,12 @@
 # sources in a folder whose path has spaces and parentheses, as players' and contributors' folders
 # do, under another umask and time zone. Compares it byte for byte with this build's, and checks
 # the rebuild's SHA256SUMS: the release must depend on nothing but the sources and the toolchain.
-# Usage: reproducible_build_test.sh <source dir> <build dir> <preset> <archive name>
+# Usage: reproducible_build_test.sh <source dir> <build dir> <preset>
 #        [the build's own settings, as NAME=VALUE...]
 set -euo pipefail
 source_dir="$1"
 build_dir="$2"
 preset="$3"
-archive="$4"
 
 work="$(mktemp -d /tmp/tarnwick-rebuild-XXXXXXXX)"
 trap 'rm -rf "$work"' EXIT
@@ -22,16 +21,20 @@ if ! (
     umask 077
     export TZ=Pacific/Chatham
     env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL \
-        make -C "$copy" release PRESET="$preset" DIST=dist "${@:5}" >"$work/make.log" 2>&1
+        make -C "$copy" release PRESET="$preset" DIST=dist "${@:4}" >"$work/make.log" 2>&1
 ); then
     echo "FAIL: make release failed in $copy:"
     tail -n 20 "$work/make.log"
     exit 1
 fi
 status=0
-for file in bin/Tarnwick.dll "$archive"; do
-    if cmp "$build_dir/$file" "$copy/dist/$(basename "$file")"; then
-        echo "identical: $file $(sha256sum <"$build_dir/$file" | cut -d' ' -f1)"
+# Everything the rebuild put in dist/ that this build made too: the plugin and the archives.
+for rebuilt in "$copy/dist/"*.dll "$copy/dist/"*.zip; do
+    file="$(basename "$rebuilt")"
+    built="$build_dir/$file"
+    [ "$file" = Tarnwick.dll ] && built="$build_dir/bin/$file"
+    if cmp "$built" "$rebuilt"; then
+        echo "identical: $file $(sha256sum <"$built" | cut -d' ' -f1)"
     else
         echo "FAIL: $file differs between $build_dir and the rebuild in $copy"
         status=1
