@@ -49,11 +49,12 @@ Installation Install(const std::string& name, const std::string& pluginFolder) {
     Installation at;
     at.root = TempFolder(name);
     at.folder = at.root + "\\" + pluginFolder;
-    for (std::size_t end = at.root.size(); end != std::string::npos;
-         end = at.folder.find('\\', end + 1)) {
+    // Each folder below root in turn, down to the plugin folder itself.
+    std::size_t end = at.root.size();
+    do {
+        end = at.folder.find('\\', end + 1);
         CreateDirectoryA(at.folder.substr(0, end).c_str(), nullptr);
-    }
-    CreateDirectoryA(at.folder.c_str(), nullptr);
+    } while (end != std::string::npos);
     at.dll = CopyBuiltTo("Tarnwick.dll", at.folder);
     at.marker = at.folder + "\\batch-ran.txt";
     DeleteFileA(at.marker.c_str());
