@@ -94,4 +94,9 @@ double MarkerDelayMs(const Installation& at, long long callStart) {
     return static_cast<double>(FileTimeTicks(marker.ftLastWriteTime) - callStart) / 10000.0;
 }
 
-bool MarkerWritten(const Installation& at) { return !FileBytes(at.marker).empty(); }
+// cmd writes an echoed line in two pieces, the text and then its line end, so a reader polling
+// between them sees "ran" alone; only the line end says the line is whole.
+bool MarkerWritten(const Installation& at) {
+    const std::string bytes = FileBytes(at.marker);
+    return bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0;
+}

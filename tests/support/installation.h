@@ -43,7 +43,7 @@ long long PreciseNowTicks();
 // -1 if it has not.
 double MarkerDelayMs(const Installation& at, long long callStart);
 
-// The batch file has written its line.
+// The batch file has written a whole line, line end included.
 bool MarkerWritten(const Installation& at);
 
 // Polls condition until it holds or timeoutMs have passed; true if it held.
