@@ -2,7 +2,8 @@
 #
 # Packs <source> as the archive's one entry, Data/SFSE/Plugins/<file name>, into the build folder,
 # and installs the archive. The archive's bytes depend on nothing but the file's: a fixed date
-# (TARNWICK_RELEASE_DATE), mode 0644, no extra fields, written in UTC. WINDOWS_LINE_ENDS ends every line with CR LF, whatever the checkout has.
+# (TARNWICK_RELEASE_DATE), mode 0644, no extra fields, written in UTC. WINDOWS_LINE_ENDS ends
+# every line with CR LF, whatever the checkout has.
 function(tarnwick_release_archive name source file)
     cmake_parse_arguments(PARSE_ARGV 3 arg "WINDOWS_LINE_ENDS" "" "DEPENDS")
     set(archive ${CMAKE_BINARY_DIR}/${name})
