@@ -33,7 +33,8 @@ arguments="${command_line#powershell}"
 
 windows_batch="$("$wine_run" winepath -w "$batch" | tr -d '\r')"
 standin_name="tarnwick-standin-$$"
-standin_dir="${WINEPREFIX:-$(dirname "$wine_run")/../build/wineprefix}/drive_c/$standin_name"
+# C: of whichever prefix wine-run.sh uses, as Wine itself maps it.
+standin_dir="$("$wine_run" winepath -u "C:\\" | tr -d '\r')$standin_name"
 mkdir -p "$standin_dir"
 cp "$standin" "$standin_dir/powershell.exe"
 # Judged by what PowerShell received, not by the exit code of the batch file's last command.
