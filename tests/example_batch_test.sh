@@ -1,20 +1,25 @@
 #!/bin/bash
 # The example batch file: the README shows exactly the repository's file, and the file as the
 # example archive unpacks it runs under Wine's cmd as the shell runs it: from the game's folder,
-# not its own. A stand-in powershell.exe, first on the PATH of the test's Wine prefix, records the
-# command line it receives: the README's command, whole, with $_ and the quotes intact. The
-# batch file's trace must land beside it, not in the game's folder.
+# not its own. It runs twice, and must end by itself within seconds each time, print nothing,
+# exit with 0 and add one line to the log beside itself, none in the game's folder:
+# - in a prefix of the test's own, with a stand-in powershell.exe where Windows keeps the real
+#   one. The stand-in records the command line it receives: the README's command, whole, with $_
+#   and the quotes intact. A powershell.exe in the game's folder, where cmd looks first for a
+#   bare name, must not run.
+# - in the shared prefix, with Wine's own powershell.exe, the stub that Linux and Steam Deck
+#   players have: it ignores the command.
 # Usage: example_batch_test.sh <README.md> <example batch file> <example archive>
-#        <stand-in powershell.exe>
+#        <stand-in powershell.exe> <the stand-in's Wine prefix>
 set -euo pipefail
 readme="$1"
 example="$2"
 archive="$3"
 standin="$4"
+standin_prefix="$5"
 wine_run="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/cmake/wine-run.sh"
 work="$(mktemp -d)"
-standin_dir=""
-trap 'rm -rf "$work" ${standin_dir:+"$standin_dir"}' EXIT
+trap 'rm -rf "$work"; WINEPREFIX="$standin_prefix" wineserver -k 2>/dev/null || true' EXIT
 fail() {
     echo "FAIL: $*"
     exit 1
@@ -27,23 +32,38 @@ sed -n '/^```bat$/,/^```$/{/^```/d;p}' "$readme" | diff - <(tr -d '\r' <"$exampl
 mkdir -p "$work/game" "$work/mod"
 unzip -q "$archive" -d "$work/mod"
 batch="$work/mod/Data/SFSE/Plugins/start_high_priority.bat"
-command_line="$(grep -m1 '^powershell ' "$batch" | tr -d '\r')" ||
-    fail "the example batch file calls no powershell"
-arguments="${command_line#powershell}"
-
+log="$work/mod/Data/SFSE/Plugins/start_high_priority.log"
+command_line="$(grep -m1 -- ' -Command ' "$batch" | tr -d '\r')" ||
+    fail "the example batch file calls no PowerShell command"
+arguments="${command_line#* }"
 windows_batch="$("$wine_run" winepath -w "$batch" | tr -d '\r')"
-standin_name="tarnwick-standin-$$"
-# C: of whichever prefix wine-run.sh uses, as Wine itself maps it.
-standin_dir="$("$wine_run" winepath -u "C:\\" | tr -d '\r')$standin_name"
-mkdir -p "$standin_dir"
-cp "$standin" "$standin_dir/powershell.exe"
-# Judged by what PowerShell received, not by the exit code of the batch file's last command.
-(cd "$work/game" && WINEPATH="C:\\$standin_name" "$wine_run" cmd /c "$windows_batch") || true
 
-received="$(cat "$standin_dir/powershell-command.txt" 2>/dev/null)" || fail "PowerShell never ran"
+# run_example LOG_LINES: runs the unpacked batch file in WINEPREFIX, from the game's folder.
+run_example() {
+    local output status=0 start
+    start="$(date +%s%N)"
+    output="$(cd "$work/game" && timeout 10 "$wine_run" cmd /c "$windows_batch" 2>&1)" || status=$?
+    [ $status -ne 124 ] || fail "the batch file did not end within 10 s"
+    [ $status -eq 0 ] || fail "the batch file ended with exit code $status: $output"
+    [ -z "$output" ] || fail "the batch file printed: $output"
+    [ "$(wc -l <"$log")" -eq "$1" ] || fail "the log beside the batch file should have $1 lines"
+    echo "the batch file ended by itself after $((($(date +%s%N) - start) / 1000000)) ms"
+}
+
+standin_path="$(WINEPREFIX="$standin_prefix" "$wine_run" winepath -u \
+    'C:\windows\system32\WindowsPowerShell\v1.0\powershell.exe' | tr -d '\r')"
+cp "$standin" "$standin_path"
+record="$(dirname "$standin_path")/powershell-command.txt"
+rm -f "$record"
+cp "$standin" "$work/game/powershell.exe"
+WINEPREFIX="$standin_prefix" run_example 1
+[ ! -e "$work/game/powershell-command.txt" ] || fail "the powershell.exe in the game's folder ran"
+received="$(cat "$record" 2>/dev/null)" || fail "no PowerShell ran from where Windows keeps it"
 echo "PowerShell received: $received"
-[[ "$received" == *"$arguments" ]] || fail "PowerShell should have received:$arguments"
+[[ "$received" == *" $arguments" ]] || fail "PowerShell should have received: $arguments"
 [[ "$received" == *"{ \$_.PriorityClass = 'High' }\"" ]] || fail "the command sets no High priority"
-[ -s "$work/mod/Data/SFSE/Plugins/start_high_priority.log" ] || fail "no trace beside the batch file"
-[ ! -e "$work/game/start_high_priority.log" ] || fail "the trace landed in the game's folder"
-echo "the example batch file hands PowerShell its whole command and leaves its trace beside itself"
+
+run_example 2
+echo "under Wine's own PowerShell too"
+[ ! -e "$work/game/start_high_priority.log" ] || fail "the log landed in the game's folder"
+echo "the example batch file hands PowerShell its whole command and leaves its log beside itself"
