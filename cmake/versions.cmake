@@ -23,6 +23,11 @@ tarnwick_version_parts(TARNWICK_GAME_VERSION)
 math(EXPR next_build "${TARNWICK_SFSE_VERSION_BUILD} + 1")
 set(TARNWICK_NEWER_SFSE_VERSION
     "${TARNWICK_SFSE_VERSION_MAJOR}.${TARNWICK_SFSE_VERSION_MINOR}.${next_build}")
+# The next game build: CI builds and tests for it too, with the next SFSE, so that no test can
+# keep either version as a literal.
+math(EXPR next_build "${TARNWICK_GAME_VERSION_BUILD} + 1")
+set(TARNWICK_NEWER_GAME_VERSION
+    "${TARNWICK_GAME_VERSION_MAJOR}.${TARNWICK_GAME_VERSION_MINOR}.${next_build}")
 
 # The same for the scripts: the demo and the pictures of the boxes source it from bin/.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/versions.sh.in ${CMAKE_BINARY_DIR}/bin/versions.sh @ONLY)

@@ -39,6 +39,15 @@ TEST_F(BinaryTest, IsAnAmd64Dll) {
     EXPECT_NE(image.nt->FileHeader.Characteristics & IMAGE_FILE_DLL, 0);
 }
 
+// Windows may load it anywhere, high addresses included, and never runs its data. Every test
+// loads the plugin away from its base on purpose, so only this sees a DLL that asks otherwise.
+TEST_F(BinaryTest, OptsIntoAddressRandomizationAndNoExecuteData) {
+    const WORD kExpected = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE |
+                           IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA |
+                           IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
+    EXPECT_EQ(image.nt->OptionalHeader.DllCharacteristics & kExpected, kExpected);
+}
+
 // Nothing of the module runs unless the host calls it: no entry point, no TLS callbacks, no
 // constructors (which, with no runtime start-up, would also silently never run).
 TEST_F(BinaryTest, RunsNothingOfItsOwnAtLoad) {
@@ -220,7 +229,8 @@ TEST_F(BinaryTest, ExportsExactlyTheHostEntries) {
 }
 
 // The record's bytes as the host copies them out of the mapped image, spelled out here by
-// offset rather than through the struct the plugin is built from.
+// offset rather than through the struct the plugin is built from. The game version is the one
+// the build was configured for.
 TEST_F(BinaryTest, VersionRecordAsTheHostReadsIt) {
     unsigned char expected[604] = {};
     const auto put32 = [&](std::size_t offset, std::uint32_t value) {
@@ -233,7 +243,7 @@ TEST_F(BinaryTest, VersionRecordAsTheHostReadsIt) {
     std::memcpy(expected + 264, "Velkor42", 8);
     put32(520, 1);
     put32(524, 1);
-    put32(528, 0x010F0DE0);
+    put32(528, kGameRuntimeVersion);
 
     DWORD available = 0;
     const unsigned char* record = FindExport(image, "SFSEPlugin_Version", &available);
