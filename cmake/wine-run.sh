@@ -5,6 +5,11 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
+# Wine takes the Windows locale, and with it the ANSI code page of narrow paths and the boxes'
+# wording, from the Unix locale. Every run gets US English and code page 1252, as on a Western
+# Windows, whatever the developer's own locale. C.UTF-8 is on every Debian machine.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$(dirname "$WINEPREFIX")"
