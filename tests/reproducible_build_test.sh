@@ -12,6 +12,10 @@ preset="$3"
 
 work="$(mktemp -d /tmp/tarnwick-rebuild-XXXXXXXX)"
 trap 'rm -rf "$work"' EXIT
+# The copy is no checkout, though it lies inside another repository, as an unpacked source
+# archive may: its BUILDINFO must say so rather than name that repository's commit.
+git -C "$work" init -q
+git -C "$work" -c user.name=rebuild -c user.email=rebuild@localhost commit -q --allow-empty -m outer
 copy="$work/Program Files (x86)/tarnwick"
 mkdir -p "$copy"
 tar -C "$source_dir" --exclude=./build --exclude=./dist --exclude=./.git -cf - . |
@@ -40,6 +44,8 @@ for rebuilt in "$copy/dist/"*.dll "$copy/dist/"*.zip; do
         status=1
     fi
 done
+grep -q '^source: not a git checkout' "$copy/dist/BUILDINFO" ||
+    { echo "FAIL: the rebuild's BUILDINFO names a commit: $(head -n 1 "$copy/dist/BUILDINFO")"; status=1; }
 (cd "$copy/dist" && sha256sum --check --quiet SHA256SUMS) ||
     { echo "FAIL: the rebuild's SHA256SUMS does not match its files"; status=1; }
 exit $status
