@@ -55,18 +55,21 @@ static_assert(sizeof(SFSEPluginVersionData) == 604);
 constexpr std::uint32_t kVersionDataLayout = 1;
 // Address independence: the plugin finds the addresses it needs by signature matching only.
 constexpr std::uint32_t kAddressIndependenceSignatures = 1u << 0;
-// The other address-independence bit the host accepts as version independent.
-constexpr std::uint32_t kAddressIndependenceBit2 = 1u << 2;
+// Address independence: the plugin finds its addresses through the second form of the
+// community address library. The host counts it as version independent too.
+constexpr std::uint32_t kAddressIndependenceAddressLibraryV2 = 1u << 2;
 // Structure independence: the plugin uses no game structures.
 constexpr std::uint32_t kStructureIndependenceNoStructs = 1u << 0;
-// The other structure-independence bit the host accepts as version independent.
-constexpr std::uint32_t kStructureIndependenceBit3 = 1u << 3;
+// Structure independence: the plugin uses the game's structures as laid out from game 1.14.70
+// on. The host counts it as version independent too.
+constexpr std::uint32_t kStructureIndependenceLayout1_14_70 = 1u << 3;
 
 using SFSEPluginPreloadFn = bool (*)(const SFSEInterface* sfse);
 
 extern "C" {
-// Called by the host on its own thread while it preloads plugins. Answers true when this host
-// is the one version the plugin supports; false after telling the user it is not.
+// Called by the host on the game's main thread, in the game's C runtime start-up before any
+// window exists, while it preloads plugins. Answers true when this host is the one version the
+// plugin supports; false after telling the user it is not.
 bool SFSEPlugin_Preload(const SFSEInterface* sfse);
 
 // The plugin's version record, laid out when the module is built.

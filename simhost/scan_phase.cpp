@@ -10,10 +10,12 @@
 namespace {
 
 bool IsVersionIndependent(const SFSEPluginVersionData& record) {
-    const bool addresses = (record.addressIndependence &
-                            (kAddressIndependenceSignatures | kAddressIndependenceBit2)) != 0;
-    const bool structures = (record.structureIndependence &
-                             (kStructureIndependenceNoStructs | kStructureIndependenceBit3)) != 0;
+    const bool addresses =
+        (record.addressIndependence &
+         (kAddressIndependenceSignatures | kAddressIndependenceAddressLibraryV2)) != 0;
+    const bool structures =
+        (record.structureIndependence &
+         (kStructureIndependenceNoStructs | kStructureIndependenceLayout1_14_70)) != 0;
     return addresses && structures && record.reservedBreaking == 0;
 }
 
