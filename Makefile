@@ -2,8 +2,11 @@
 # `make test` checks it. Each installs what is missing first. `make release` builds only what
 # dist/ holds; `make lint` checks the scripts and the C++ formatting.
 #
-# For another SFSE release: make test TARNWICK_SFSE_VERSION=0.2.19 (and TARNWICK_GAME_VERSION
-# for the game runtime the record lists). Left out, the defaults in cmake/versions.cmake apply.
+# `make` builds a plugin archive for each SFSE release in sfse-releases.txt. The tests, the demo
+# and build/<preset>/bin/Tarnwick.dll are for one of them, SFSE 0.2.18 unless
+# TARNWICK_SFSE_VERSION names another row (make test TARNWICK_SFSE_VERSION=0.2.21). For a pair
+# the table does not hold, TARNWICK_GAME_VERSION names its game build, and the release holds
+# that pair's archive alone.
 #
 # The checkout may lie in any folder, spaces and parentheses included: every path in a recipe
 # is quoted.
@@ -30,7 +33,7 @@ configure: deps
 define install_dist
 	rm -rf "$(DIST)"
 	cmake --install "$(BUILD)" --prefix "$(CURDIR)/$(DIST)" >/dev/null
-	@echo "built $(DIST)/: the plugin, the release archives, BUILDINFO and the SHA-256 of each in SHA256SUMS:"
+	@echo "built $(DIST)/: a plugin archive for each SFSE release, the example archive, BUILDINFO and the SHA-256 of each in SHA256SUMS:"
 	@cat "$(DIST)/SHA256SUMS"
 endef
 

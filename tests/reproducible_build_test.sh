@@ -32,13 +32,21 @@ if ! (
     exit 1
 fi
 status=0
-# Everything the rebuild put in dist/ that this build made too: the plugin and the archives.
-for rebuilt in "$copy/dist/"*.dll "$copy/dist/"*.zip; do
+# Every file in dist/ says what it is: each plugin archive names its SFSE; each archive is the
+# same as this build's.
+for rebuilt in "$copy/dist/"*; do
     file="$(basename "$rebuilt")"
-    built="$build_dir/$file"
-    [ "$file" = Tarnwick.dll ] && built="$build_dir/bin/$file"
-    if cmp "$built" "$rebuilt"; then
-        echo "identical: $file $(sha256sum <"$built" | cut -d' ' -f1)"
+    case "$file" in
+    BUILDINFO | SHA256SUMS) continue ;;
+    Tarnwick-*-SFSE-[0-9]*.zip | Tarnwick-*-example-batch.zip) ;;
+    *)
+        echo "FAIL: dist/ holds $file, which names no SFSE release"
+        status=1
+        continue
+        ;;
+    esac
+    if cmp "$build_dir/$file" "$rebuilt"; then
+        echo "identical: $file $(sha256sum <"$rebuilt" | cut -d' ' -f1)"
     else
         echo "FAIL: $file differs between $build_dir and the rebuild in $copy"
         status=1
@@ -48,4 +56,14 @@ grep -q '^source: not a git checkout' "$copy/dist/BUILDINFO" ||
     { echo "FAIL: the rebuild's BUILDINFO names a commit: $(head -n 1 "$copy/dist/BUILDINFO")"; status=1; }
 (cd "$copy/dist" && sha256sum --check --quiet SHA256SUMS) ||
     { echo "FAIL: the rebuild's SHA256SUMS does not match its files"; status=1; }
+# A checkout of its own names its commit, and whether its tree had changes.
+git -C "$copy" init -q
+git -C "$copy" add -A
+git -C "$copy" -c user.name=rebuild -c user.email=rebuild@localhost commit -q -m copy
+for state in clean "with uncommitted changes"; do
+    [ "$state" = clean ] || echo >>"$copy/README.md"
+    source_line="$(bash "$copy/scripts/buildinfo.sh" | sed -n 1p)"
+    [ "$source_line" = "source: commit $(git -C "$copy" rev-parse HEAD), $state" ] ||
+        { echo "FAIL: BUILDINFO should say $state, it says: $source_line"; status=1; }
+done
 exit $status
