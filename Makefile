@@ -63,4 +63,4 @@ lint: deps
 
 clean:
 	-wineserver -k 2>/dev/null
-	rm -rf build dist
+	rm -rf --one-file-system build dist

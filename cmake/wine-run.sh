@@ -1,6 +1,8 @@
 #!/bin/bash
 # Runs a Windows program under Wine in the project's private prefix, creating the prefix on
-# first use. Quiet: Wine's own diagnostics are switched off unless WINEDEBUG asks for some.
+# first use. Quiet: Wine's own diagnostics are switched off unless WINEDEBUG asks for some. A
+# non-zero exit code is said in one line of its own, "wine-run: <program> ended with exit code
+# N", which the tests' judge reads; the exit code is passed on.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
@@ -12,15 +14,24 @@ export LC_ALL=C.UTF-8
 unset LANGUAGE
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine starts its desktop process for any program, a console one too, and that loads the first
+# display driver that finds a display: X11, else Wayland. Without a Wayland compositor, the
+# Wayland driver's library prints an error of its own, past WINEDEBUG, before the program's
+# output; nothing here needs that driver then.
+[ -n "${WAYLAND_DISPLAY:-}" ] || WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winewayland.drv=d"
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot --init >/dev/null 2>&1
-        # A crash must end the program with Wine's report, not wait on a dialog nobody sees.
+        # A crash that the program does not report itself must end it, not wait on a dialog
+        # nobody sees.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
             >/dev/null 2>&1
         wineserver --wait
     fi
 ) 9>"$WINEPREFIX.lock"
-exec wine "$@"
+status=0
+wine "$@" || status=$?
+[ $status -eq 0 ] || echo "wine-run: $1 ended with exit code $status" >&2
+exit $status

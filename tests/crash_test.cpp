@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 void WriteThroughNull() { *static_cast<volatile int*>(nullptr) = 1; }
@@ -39,6 +41,12 @@ TEST(CrashTest, OnASecondThread) {
 TEST(CrashTest, AfterTheLastTest) {
     leftRunning.thread = CreateThread(nullptr, 0, CrashLater, nullptr, 0, nullptr);
     ASSERT_NE(leftRunning.thread, nullptr);
+}
+
+// Every test passes and the report is written; then, as the program ends, it aborts: no exception,
+// only its exit code tells.
+TEST(CrashTest, AbortsAfterTheLastTest) {
+    std::atexit([] { std::abort(); });
 }
 
 // Ends the program in the middle of its only test, with exit code 0.
