@@ -67,7 +67,7 @@ make_game() {
 start_host() {
     host_last_line="$1"
     host_exit_code="$2"
-    WINEDEBUG=-all,+msgbox wine_run "$simhost" "${@:3}" >"$work/host.log" 2>&1 &
+    WINEDEBUG=-all,+msgbox wine_run "$simhost" "${@:3}" </dev/null >"$work/host.log" 2>&1 &
     host=$!
 }
 

@@ -273,6 +273,14 @@ TEST_F(BinaryTest, VersionRecordIsReadOnlyData) {
         << reinterpret_cast<const char*>(holder->Name);
 }
 
+std::string VersionString(const std::vector<char>& info, const char* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(info.data(), key.c_str(), &value, &length) || length == 0) return "";
+    return static_cast<const char*>(value);
+}
+
 // The file's properties tell the same name, author and version as the record the host reads.
 TEST_F(BinaryTest, VersionResourceMatchesTheRecord) {
     DWORD available = 0;
@@ -293,12 +301,12 @@ TEST_F(BinaryTest, VersionResourceMatchesTheRecord) {
     const std::string version = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
                                 std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
                                 std::to_string(HIWORD(fixed->dwFileVersionLS));
-    EXPECT_EQ(VersionString(path, "FileVersion"), version);
-    EXPECT_EQ(VersionString(path, "ProductVersion"), version);
-    EXPECT_EQ(VersionString(path, "ProductName"), record->name);
-    EXPECT_EQ(VersionString(path, "CompanyName"), record->author);
+    EXPECT_EQ(VersionString(info, "FileVersion"), version);
+    EXPECT_EQ(VersionString(info, "ProductVersion"), version);
+    EXPECT_EQ(VersionString(info, "ProductName"), record->name);
+    EXPECT_EQ(VersionString(info, "CompanyName"), record->author);
     // Explorer shows the description first: it names the one SFSE version the gate accepts.
-    const std::string description = VersionString(path, "FileDescription");
+    const std::string description = VersionString(info, "FileDescription");
     const std::string sfse = "SFSE " + FormatPackedVersion(kRequiredSfseVersion) + " plugin";
     EXPECT_EQ(description.rfind(sfse, 0), 0u) << description;
 }

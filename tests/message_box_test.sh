@@ -5,9 +5,12 @@
 #    plugins in the order they failed, the scan's first; No lets the game go on;
 # 2. a plugin that faults in its preload entry before ours, and one that faults in its load
 #    entry: the host survives both, ours still preloads, and the summary lists both faults; Yes
-#    ends the game at once with exit code 0.
+#    ends the game at once with exit code 0;
+# 3. each plugin archive, unpacked, with each SFSE release of the table: its DLL runs with the
+#    one its name says and refuses the others with its box, the record the host reads lists
+#    that SFSE's game build as the table has it, and its file description names the SFSE.
 # Usage: message_box_test.sh <simhost.exe> <Tarnwick.dll> <faulting_plugin.dll>
-#        <load_faulting_plugin.dll>
+#        <load_faulting_plugin.dll> <strings tool> <sfse-releases.txt> <plugin archive>...
 set -euo pipefail
 simhost="$1"
 # shellcheck source=../scripts/boxes.sh
@@ -69,3 +72,36 @@ grep -A99 "Tarnwick.dll: SFSEPlugin_Preload returned" "$work/host.log" |
 answer_box y
 wait_host_end
 echo "plugins faulted: the host went on, listed them, and Yes ended the game with exit code 0"
+
+table="$6"
+for archive in "${@:7}"; do
+    sfse="${archive##*-SFSE-}"
+    sfse="${sfse%.zip}"
+    # A pair the table does not hold is this build's own.
+    game="$(awk -v sfse="$sfse" '$1 == sfse { print $2 }' "$table")"
+    game="${game:-$TARNWICK_GAME_VERSION}"
+    rm -rf "$work/game" "$work/unpacked"
+    unzip -q "$archive" -d "$work/unpacked"
+    dll="$work/unpacked/Data/SFSE/Plugins/Tarnwick.dll"
+    "$5" -el "$dll" | grep -q "^SFSE $sfse plugin " || fail "the file description names no SFSE $sfse"
+    game_folder="$(make_game "$dll")"
+    while read -r host_sfse host_game; do
+        start_host '\] exit$' 0 "$game_folder" --host-version "$host_sfse" --runtime-version "$host_game" \
+            --linger-ms 0
+        verdict=true
+        if [ "$host_sfse" != "$sfse" ]; then
+            verdict=false
+            wait_for_box "Incompatible SFSE"
+            expect_text 1 "Tarnwick requires SFSE $sfse."$'\nPlease update SFSE to continue.'
+            answer_box Return
+            wait_for_box "SFSE Plugin Loader ($host_sfse)"
+            answer_box n
+        fi
+        wait_host_end
+        grep -q "SFSEPlugin_Preload returned $verdict" "$work/host.log" ||
+            fail "$(basename "$archive") did not answer $verdict to SFSE $host_sfse"
+        grep -q "compatible runtimes: $game;" "$work/host.log" ||
+            fail "$(basename "$archive") does not list game $game"
+    done < <({ grep -v '^#' "$table"; echo "$sfse $game"; } | awk NF | sort -u)
+    echo "$(basename "$archive"): runs with SFSE $sfse only, lists game $game"
+done

@@ -51,16 +51,3 @@ std::vector<std::string> ImportedFunctions(const MappedImage& image, const char*
     }
     return result;
 }
-
-std::string VersionString(const std::string& path, const char* name) {
-    std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
-    void* value = nullptr;
-    UINT length = 0;
-    const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
-    if (info.empty() ||
-        !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
-        !VerQueryValueA(info.data(), key.c_str(), &value, &length) || length == 0) {
-        return "";
-    }
-    return static_cast<const char*>(value);
-}

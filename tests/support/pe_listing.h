@@ -11,7 +11,3 @@ std::vector<std::string> ExportNames(const MappedImage& image);
 std::vector<std::string> ImportedDlls(const MappedImage& image);
 // The functions imported from dll (matched without regard to case); "#N" for an ordinal.
 std::vector<std::string> ImportedFunctions(const MappedImage& image, const char* dll);
-
-// A string of the file's version resource, as Explorer shows it among the file's properties
-// (FileDescription, FileVersion, ...); empty if there is none.
-std::string VersionString(const std::string& path, const char* name);
