@@ -10,6 +10,7 @@
 
 namespace {
 
+// Any code but 0 does; 70 is the Unix convention for an internal software error.
 constexpr UINT kCrashExitCode = 70;
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
