@@ -7,8 +7,9 @@
 #    entry: the host survives both, ours still preloads, and the summary lists both faults; Yes
 #    ends the game at once with exit code 0;
 # 3. each plugin archive, unpacked, with each SFSE release of the table: its DLL runs with the
-#    one its name says and refuses the others with its box, the record the host reads lists
-#    that SFSE's game build as the table has it, and its file description names the SFSE.
+#    one its name says, and its batch file runs, and refuses the others with its box; the record
+#    the host reads lists that SFSE's game build as the table has it, and its file description
+#    names the SFSE.
 # Usage: message_box_test.sh <simhost.exe> <Tarnwick.dll> <faulting_plugin.dll>
 #        <load_faulting_plugin.dll> <strings tool> <sfse-releases.txt> <plugin archive>...
 set -euo pipefail
@@ -85,9 +86,15 @@ for archive in "${@:7}"; do
     dll="$work/unpacked/Data/SFSE/Plugins/Tarnwick.dll"
     "$5" -el "$dll" | grep -q "^SFSE $sfse plugin " || fail "the file description names no SFSE $sfse"
     game_folder="$(make_game "$dll")"
+    marker="$work/game/Data/SFSE/Plugins/batch-ran.txt"
+    printf '@echo off\r\necho ran> "%%~dp0batch-ran.txt"\r\n' \
+        >"$work/game/Data/SFSE/Plugins/start_high_priority.bat"
     while read -r host_sfse host_game; do
+        rm -f "$marker"
+        # The host stays up until the worker has ended: Wine 10 may print an error of its own
+        # when a process ends while one of its threads waits.
         start_host '\] exit$' 0 "$game_folder" --host-version "$host_sfse" --runtime-version "$host_game" \
-            --linger-ms 0
+            --linger-ms 10000
         verdict=true
         if [ "$host_sfse" != "$sfse" ]; then
             verdict=false
@@ -100,8 +107,11 @@ for archive in "${@:7}"; do
         wait_host_end
         grep -q "SFSEPlugin_Preload returned $verdict" "$work/host.log" ||
             fail "$(basename "$archive") did not answer $verdict to SFSE $host_sfse"
+        ran=false
+        [ -f "$marker" ] && ran=true
+        [ "$ran" = "$verdict" ] || fail "$(basename "$archive") with SFSE $host_sfse: the batch file ran: $ran"
         grep -q "compatible runtimes: $game;" "$work/host.log" ||
             fail "$(basename "$archive") does not list game $game"
-    done < <({ grep -v '^#' "$table"; echo "$sfse $game"; } | awk NF | sort -u)
+    done < <({ grep -v '^#' "$table"; echo "$sfse $game"; } | awk 'NF { print $1, $2 }' | sort -u)
     echo "$(basename "$archive"): runs with SFSE $sfse only, lists game $game"
 done
