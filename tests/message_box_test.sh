@@ -84,7 +84,10 @@ for archive in "${@:7}"; do
     rm -rf "$work/game" "$work/unpacked"
     unzip -q "$archive" -d "$work/unpacked"
     dll="$work/unpacked/Data/SFSE/Plugins/Tarnwick.dll"
-    "$5" -el "$dll" | grep -q "^SFSE $sfse plugin " || fail "the file description names no SFSE $sfse"
+    # Read whole before grep looks: grep -q stops early, and under pipefail the writer's broken
+    # pipe would fail the check.
+    dll_strings="$("$5" -el "$dll")"
+    grep -q "^SFSE $sfse plugin " <<<"$dll_strings" || fail "the file description names no SFSE $sfse"
     game_folder="$(make_game "$dll")"
     marker="$work/game/Data/SFSE/Plugins/batch-ran.txt"
     printf '@echo off\r\necho ran> "%%~dp0batch-ran.txt"\r\n' \
