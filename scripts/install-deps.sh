@@ -23,6 +23,12 @@ packages=(
     shellcheck
     clang-format
 )
+# Vortex's FOMOD engine, which checks the installer archive, needs glibc 2.38 and Node.js 20:
+# Debian 13 has both. Debian 12 has neither, and there the test says it is skipped.
+glibc="$(getconf GNU_LIBC_VERSION | awk '{ print $2 }')"
+if [ "$(printf '%s\n' 2.38 "$glibc" | sort -V | head -n1)" = 2.38 ]; then
+    packages+=(nodejs npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,121 @@
+// The installer archive in Vortex's own FOMOD engine, as Vortex runs it: validated against the
+// engine's schema, then installed for each SFSE release of the table, with the game build of
+// that release, taking the page's preselection as a player who just clicks through would, then
+// once more choosing "My own batch file". Exactly one option of the SFSE group must be
+// Recommended and selected, the row's own; what is installed must be exactly the row's plugin
+// and, by default, the example beside it.
+// Usage: node installer_test.js <engine folder> <unpacked installer> <sfse-releases.txt>
+'use strict';
+const fs = require('fs');
+const path = require('path');
+
+const [engineDir, unpacked, table] = process.argv.slice(2);
+const engine = require(path.join(engineDir, 'node_modules/@nexusmods/fomod-installer-native'));
+engine.NativeFileSystem.setDefaultCallbacks();
+
+// The archive's paths, with '/' as Vortex passes them.
+function listFiles(dir, prefix = '') {
+    return fs.readdirSync(dir, { withFileTypes: true }).flatMap((entry) =>
+        entry.isDirectory() ? listFiles(path.join(dir, entry.name), `${prefix}${entry.name}/`)
+                            : [`${prefix}${entry.name}`]);
+}
+const files = listFiles(unpacked);
+
+// Runs the installer for a game version; `choose(steps)` may return a selection to make,
+// [stepId, groupId, [optionId]], before continuing. Resolves to the preselected page and the
+// install's result.
+function install(gameVersion, choose) {
+    let preselected = null;
+    let chosen = false;
+    let select;
+    let proceed;
+    const installer = new engine.NativeModInstaller(
+        () => [], () => '1.14.0', () => gameVersion, () => '',
+        (name, image, selectCallback, continueCallback) => {
+            select = selectCallback;
+            proceed = continueCallback;
+        },
+        () => {},
+        (steps, current) => {
+            preselected = preselected || structuredClone(steps);
+            const selection = chosen ? null : choose(steps);
+            chosen = true;
+            setImmediate(() => (selection ? select(...selection) : proceed(true, current)));
+        });
+    // No preset, as on a first install: a preset would beat the Recommended options.
+    return installer.install(files, [], '', unpacked, null, true, true)
+        .then((result) => ({ page: preselected, result }));
+}
+
+const rows = fs.readFileSync(table, 'utf8').split('\n')
+    .filter((line) => line.trim() && !line.startsWith('#'))
+    .map((line) => line.trim().split(/\s+/));
+if (rows.length === 0) throw new Error(`${table} has no rows`);
+
+const groupNamed = (page, name) =>
+    page[0].optionalFileGroups.group.find((group) => group.name === name);
+const exampleFirst = () => null;
+const ownBatchFile = (steps) => {
+    const group = groupNamed(steps, 'The batch file');
+    const own = group.options.find((option) => option.name === 'My own batch file');
+    return [steps[0].id, group.id, [own.id]];
+};
+const cases = rows.flatMap(([sfse, game]) => [
+    { sfse, game, choose: exampleFirst, batch: 'The example batch file',
+      expected: [[`SFSE-${sfse}/Tarnwick.dll`, 'SFSE/Plugins/Tarnwick.dll'],
+                 ['example/start_high_priority.bat', 'SFSE/Plugins/start_high_priority.bat']] },
+    { sfse, game, choose: ownBatchFile, batch: 'My own batch file',
+      expected: [[`SFSE-${sfse}/Tarnwick.dll`, 'SFSE/Plugins/Tarnwick.dll']] },
+]);
+
+async function check({ sfse, game, choose, batch, expected }) {
+    const gameVersion = `${game}.0`;
+    const { page, result } = await install(gameVersion, choose);
+    const problems = [];
+    const plugins = groupNamed(page, 'Your SFSE release').options;
+    const recommended = plugins.filter((option) => option.type === 'Recommended');
+    const selected = plugins.filter((option) => option.selected);
+    if (recommended.length !== 1) {
+        problems.push(`${recommended.length} options are Recommended: ` +
+                      recommended.map((option) => option.name).join('; '));
+    }
+    if (selected.length !== 1 || selected[0] !== recommended[0] ||
+        !selected[0].name.startsWith(`SFSE ${sfse},`)) {
+        problems.push(`the preselection is ${selected.map((option) => option.name).join('; ')}`);
+    }
+    const example = groupNamed(page, 'The batch file').options.filter((option) => option.selected);
+    if (example.length !== 1 || example[0].name !== 'The example batch file') {
+        problems.push('the example batch file is not preselected');
+    }
+    const copies = result.instructions.filter((instruction) => instruction.type === 'copy')
+        .map((instruction) => [instruction.source, instruction.destination]);
+    const others = result.instructions.filter(
+        (instruction) => !['copy', 'enableallplugins'].includes(instruction.type));
+    const sortPairs = (pairs) => JSON.stringify(pairs.map(String).sort());
+    if (sortPairs(copies) !== sortPairs(expected) || others.length > 0) {
+        problems.push(`it installs ${JSON.stringify(copies)}` +
+                      (others.length ? ` and ${JSON.stringify(others)}` : ''));
+    }
+    const what = `game ${gameVersion}, ${batch}`;
+    if (problems.length) {
+        console.log(`FAIL: ${what}: ${problems.join('; ')}`);
+        return false;
+    }
+    console.log(`${what}: selects "${selected[0].name}", installs ` +
+                copies.map(([, destination]) => destination).join(' and '));
+    return true;
+}
+
+(async () => {
+    let failed = 0;
+    for (const testCase of cases) {
+        try {
+            if (!(await check(testCase))) failed++;
+        } catch (error) {
+            console.log(`FAIL: game ${testCase.game}.0: the engine refused: ${error.message.split('\n')[0]}`);
+            failed++;
+        }
+    }
+    console.log(`${cases.length - failed} passed, ${failed} failed`);
+    process.exit(failed ? 1 : 0);
+})();
