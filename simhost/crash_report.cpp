@@ -6,30 +6,70 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cstdint>
 
 namespace {
 
 // Any code but 0 does; 70 is the Unix convention for an internal software error.
 constexpr UINT kCrashExitCode = 70;
 
+// Appends text, or a number in hexadecimal, to the line. By hand, with no C runtime call: the
+// crash may have come while the thread held a lock of the runtime's, or with its stack used up.
+char* Append(char* out, const char* text) {
+    while (*text != '\0') *out++ = *text++;
+    return out;
+}
+
+char* AppendHex(char* out, std::uint64_t value, int digits) {
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+        *out++ = "0123456789ABCDEF"[(value >> shift) & 0xF];
+    }
+    return out;
+}
+
+char* AppendDecimal(char* out, unsigned long value) {
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count > 0) *out++ = digits[--count];
+    return out;
+}
+
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
-    // Formatted on the stack and written straight to the handle: the crash may have come while
-    // the thread held a lock of the C runtime's.
-    char line[128];
-    const int length =
-        std::snprintf(line, sizeof line, "CRASH: unhandled exception 0x%08lX at %p on thread %lu\n",
-                      static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
-                      exception->ExceptionRecord->ExceptionAddress,
-                      static_cast<unsigned long>(GetCurrentThreadId()));
+    char line[96];
+    char* end = Append(line, "CRASH: unhandled exception 0x");
+    end = AppendHex(end, exception->ExceptionRecord->ExceptionCode, 8);
+    end = Append(end, " at 0x");
+    end = AppendHex(
+        end, reinterpret_cast<std::uintptr_t>(exception->ExceptionRecord->ExceptionAddress), 16);
+    end = Append(end, " on thread ");
+    end = AppendDecimal(end, GetCurrentThreadId());
+    end = Append(end, "\n");
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(end - line), &written,
+              nullptr);
     TerminateProcess(GetCurrentProcess(), kCrashExitCode);
     return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// A thread that has used up its stack gets its exception with less than a page left, and Wine
+// ends the thread outright, silently, when handling the exception needs more than that: the
+// search for a handler through every frame does. So a stack overflow is reported first, before
+// any frame is searched; every other exception only once nothing has handled it.
+LONG WINAPI ReportStackOverflow(EXCEPTION_POINTERS* exception) {
+    if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    return ReportCrash(exception);
 }
 
 // Installed before main runs.
 [[maybe_unused]] const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter =
     SetUnhandledExceptionFilter(ReportCrash);
+[[maybe_unused]] const PVOID stackOverflowHandler =
+    AddVectoredExceptionHandler(1, ReportStackOverflow);
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Crashes, or ends early, on purpose, so that the way CTest judges a test program shows it still
-// sees that: every entry that runs this program is expected to fail.
+// Crashes, aborts or ends early on purpose, one case at a time, so that judge_test.sh can show
+// that the way CTest judges a test program still sees each of these.
 
 #include <windows.h>
 
@@ -10,6 +10,17 @@
 namespace {
 
 void WriteThroughNull() { *static_cast<volatile int*>(nullptr) = 1; }
+
+// Goes on until the stack is used up; the volatile buffer keeps each frame, and the volatile
+// flag keeps the compiler from calling the recursion endless.
+volatile bool keepRecursing = true;
+unsigned Recurse(unsigned depth) {
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    return keepRecursing ? Recurse(depth + 1) + frame[0] : 0;
+}
+
+DWORD WINAPI OverflowStack(LPVOID) { return Recurse(0); }
 
 DWORD WINAPI CrashLater(LPVOID) {
     Sleep(100);
@@ -30,6 +41,13 @@ TEST(CrashTest, OnTheMainThread) { WriteThroughNull(); }
 // As a plugin's worker would, after its wait, while the test waits for it.
 TEST(CrashTest, OnASecondThread) {
     HANDLE thread = CreateThread(nullptr, 0, CrashLater, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+TEST(CrashTest, StackOverflowOnASecondThread) {
+    HANDLE thread = CreateThread(nullptr, 0, OverflowStack, nullptr, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);

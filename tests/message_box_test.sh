@@ -6,10 +6,11 @@
 # 2. a plugin that faults in its preload entry before ours, and one that faults in its load
 #    entry: the host survives both, ours still preloads, and the summary lists both faults; Yes
 #    ends the game at once with exit code 0;
-# 3. each plugin archive, unpacked, with each SFSE release of the table: its DLL runs with the
-#    one its name says, and its batch file runs, and refuses the others with its box; the record
-#    the host reads lists that SFSE's game build as the table has it, and its file description
-#    names the SFSE.
+# 3. the release holds a plugin archive for each SFSE release of the table; each, unpacked, with
+#    its SFSE release and the ones next to it in the table: its DLL runs with the one its name
+#    says, and its batch file runs, and refuses the others with its box; the record the host
+#    reads lists that SFSE's game build as the table has it, and its file description names the
+#    SFSE.
 # Usage: message_box_test.sh <simhost.exe> <Tarnwick.dll> <faulting_plugin.dll>
 #        <load_faulting_plugin.dll> <strings tool> <sfse-releases.txt> <plugin archive>...
 set -euo pipefail
@@ -65,21 +66,42 @@ fatal="disabled, fatal error occurred while loading plugin"
 expect_text 1 "$(summary "faulting_plugin.dll v3: $fatal"$'\n'"load_faulting_plugin.dll v3: $fatal")"
 grep -qE "faulting_plugin.dll: SFSEPlugin_Preload faulted: exception 0xC0000005 at faulting_plugin.dll\+0x[0-9a-f]+" \
     "$work/host.log" || fail "the timeline does not name the fault"
-grep -A99 "faulted" "$work/host.log" | grep -q "Tarnwick.dll: SFSEPlugin_Preload returned true" ||
+# Each part of the timeline is read whole before grep -q looks at it: grep -q stops early, and
+# under pipefail the writer's broken pipe would fail the check.
+after_fault="$(grep -A99 "faulted" "$work/host.log")"
+grep -q "Tarnwick.dll: SFSEPlugin_Preload returned true" <<<"$after_fault" ||
     fail "the plugin after the faulting one did not preload"
-grep -A99 "Tarnwick.dll: SFSEPlugin_Preload returned" "$work/host.log" |
-    grep -q "load_faulting_plugin.dll: SFSEPlugin_Load faulted: exception 0xC0000005" ||
+after_preload="$(grep -A99 "Tarnwick.dll: SFSEPlugin_Preload returned" "$work/host.log")"
+grep -q "load_faulting_plugin.dll: SFSEPlugin_Load faulted: exception 0xC0000005" <<<"$after_preload" ||
     fail "the load phase did not follow the preload phase, or its fault was not caught"
 answer_box y
 wait_host_end
 echo "plugins faulted: the host went on, listed them, and Yes ended the game with exit code 0"
 
 table="$6"
-for archive in "${@:7}"; do
+archives=("${@:7}")
+# The rows of the table, "SFSE game", oldest first.
+rows="$(grep -v '^#' "$table" | awk 'NF { print $1, $2 }')"
+# The release holds one archive for each row, named for it; for a pair the table does not hold,
+# that pair's alone.
+own_row="$TARNWICK_SFSE_VERSION $TARNWICK_GAME_VERSION"
+expected_sfse="$(awk '{ print $1 }' <<<"$rows")"
+grep -qxF "$own_row" <<<"$rows" || expected_sfse="$TARNWICK_SFSE_VERSION"
+archive_sfse="$(for archive in "${archives[@]}"; do
+    sfse="${archive##*-SFSE-}"
+    echo "${sfse%.zip}"
+done)"
+if [ ${#archives[@]} -eq 0 ] || [ "$archive_sfse" != "$expected_sfse" ]; then
+    fail "the release's plugin archives are for SFSE ${archive_sfse//$'\n'/ };" \
+        "the table asks for ${expected_sfse//$'\n'/ }"
+fi
+echo "a plugin archive for each SFSE release: ${archive_sfse//$'\n'/ }"
+
+for archive in "${archives[@]}"; do
     sfse="${archive##*-SFSE-}"
     sfse="${sfse%.zip}"
     # A pair the table does not hold is this build's own.
-    game="$(awk -v sfse="$sfse" '$1 == sfse { print $2 }' "$table")"
+    game="$(awk -v sfse="$sfse" '$1 == sfse { print $2 }' <<<"$rows")"
     game="${game:-$TARNWICK_GAME_VERSION}"
     rm -rf "$work/game" "$work/unpacked"
     unzip -q "$archive" -d "$work/unpacked"
@@ -89,17 +111,24 @@ for archive in "${@:7}"; do
     dll_strings="$("$5" -el "$dll")"
     grep -q "^SFSE $sfse plugin " <<<"$dll_strings" || fail "the file description names no SFSE $sfse"
     game_folder="$(make_game "$dll")"
-    marker="$work/game/Data/SFSE/Plugins/batch-ran.txt"
-    printf '@echo off\r\necho ran> "%%~dp0batch-ran.txt"\r\n' \
+    marker="batch-ran.txt"
+    printf '@echo off\r\necho ran> "%%~dp0%s"\r\n' "$marker" \
         >"$work/game/Data/SFSE/Plugins/start_high_priority.bat"
+    # Its own SFSE and the releases next to it, older and newer: an archive that accepts any but
+    # its own shows there. The runs grow with the table, not with its square.
+    hosts="$({ echo "$rows"; echo "$sfse $game"; } | sort -u -V | grep -C1 "^${sfse//./\\.} ")"
     while read -r host_sfse host_game; do
-        rm -f "$marker"
-        # The host stays up until the worker has ended: Wine 10 may print an error of its own
-        # when a process ends while one of its threads waits.
-        start_host '\] exit$' 0 "$game_folder" --host-version "$host_sfse" --runtime-version "$host_game" \
-            --linger-ms 10000
-        verdict=true
-        if [ "$host_sfse" != "$sfse" ]; then
+        rm -f "$work/game/Data/SFSE/Plugins/$marker"
+        if [ "$host_sfse" = "$sfse" ]; then
+            # The host stays up until the batch file has run, and the worker has ended with it:
+            # Wine 10 may print an error of its own when a process ends while a thread waits.
+            start_host '\] exit$' 0 "$game_folder" --host-version "$host_sfse" \
+                --runtime-version "$host_game" --linger-ms 30000 \
+                --watch "$game_folder\\Data\\SFSE\\Plugins\\$marker"
+            verdict=true
+        else
+            start_host '\] exit$' 0 "$game_folder" --host-version "$host_sfse" \
+                --runtime-version "$host_game" --linger-ms 0
             verdict=false
             wait_for_box "Incompatible SFSE"
             expect_text 1 "Tarnwick requires SFSE $sfse."$'\nPlease update SFSE to continue.'
@@ -111,10 +140,11 @@ for archive in "${@:7}"; do
         grep -q "SFSEPlugin_Preload returned $verdict" "$work/host.log" ||
             fail "$(basename "$archive") did not answer $verdict to SFSE $host_sfse"
         ran=false
-        [ -f "$marker" ] && ran=true
+        [ -f "$work/game/Data/SFSE/Plugins/$marker" ] && ran=true
         [ "$ran" = "$verdict" ] || fail "$(basename "$archive") with SFSE $host_sfse: the batch file ran: $ran"
         grep -q "compatible runtimes: $game;" "$work/host.log" ||
             fail "$(basename "$archive") does not list game $game"
-    done < <({ grep -v '^#' "$table"; echo "$sfse $game"; } | awk 'NF { print $1, $2 }' | sort -u)
-    echo "$(basename "$archive"): runs with SFSE $sfse only, lists game $game"
+    done <<<"$hosts"
+    tried="$(awk '{ print $1 }' <<<"$hosts")"
+    echo "$(basename "$archive"): runs with SFSE $sfse only, of ${tried//$'\n'/ }; lists game $game"
 done

@@ -23,7 +23,7 @@ expect_entries() {
             fail "$1 in $(basename "$archive") is not the expected file"
         shift 2
     done
-    echo "$(basename "$archive") holds" $expected
+    echo "$(basename "$archive") holds ${expected//$'\n'/ }"
 }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -22,8 +22,9 @@ skip() {
 glibc="$(getconf GNU_LIBC_VERSION | awk '{ print $2 }')"
 [ "$(printf '%s\n' 2.38 "$glibc" | sort -V | head -n1)" = 2.38 ] ||
     skip "it needs glibc 2.38, this system has $glibc (Debian 13 has it)"
-command -v node >/dev/null && command -v npm >/dev/null ||
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
     skip "it needs Node.js 20 and npm, and they are not installed"
+fi
 node_major="$(node -p 'process.versions.node.split(".")[0]')"
 [ "$node_major" -ge 20 ] || skip "it needs Node.js 20, this system has $(node --version)"
 
