@@ -65,4 +65,4 @@ lint: deps
 
 clean:
 	-wineserver -k 2>/dev/null
-	rm -rf --one-file-system build dist
+	scripts/clean.sh

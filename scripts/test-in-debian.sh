@@ -1,47 +1,57 @@
 #!/bin/bash
 # Runs the README's test command, `make test`, as a newcomer would on a fresh minimal Debian of
-# the given release: debootstrap a root into build/debian-<release>, install git and make there,
-# clone this checkout's HEAD into it and run `make test` inside, which installs the rest. Every
-# mount it makes is removed when it ends, also when a step fails. As root.
+# the given release: debootstrap a root (from debootstrap's default mirror), install git and
+# make there, clone this checkout's HEAD into it and run `make test` inside, which installs the
+# rest. As root.
+#
+# The root lies outside the checkout, in /var/tmp/tarnwick-debian-<release> unless
+# TARNWICK_DEBIAN_ROOT names another folder, so that `make clean` never meets it. One run at a
+# time may use it: a second one stops at once. Every mount is made in a mount namespace of the
+# script's own, which nothing outside sees and which ends with the script, however it ends, so no
+# mount outlives it. The machine's own certificate authorities and npm settings go into the root,
+# so that npm there reaches the registry as it does here.
 # Usage: test-in-debian.sh <release, e.g. trixie>
 set -euo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+self="$(realpath "${BASH_SOURCE[0]}")"
+cd "$(dirname "$self")/.."
 release="$1"
-root="$PWD/build/debian-$release"
+root="${TARNWICK_DEBIAN_ROOT:-/var/tmp/tarnwick-debian-$release}"
 
-mounts=(proc dev dev/pts)
-# The innermost first.
-unmount_all() {
-    local i
-    for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
-        if mountpoint -q "$root/${mounts[i]}"; then
-            umount "$root/${mounts[i]}" || umount --lazy "$root/${mounts[i]}"
-        fi
-    done
-}
-# A run that was killed may have left its mounts: none may stay under a root removed below.
-unmount_all
-trap unmount_all EXIT
+if [ -z "${TARNWICK_IN_MOUNT_NAMESPACE:-}" ]; then
+    mkdir -p "$(dirname "$root")"
+    # Held by this run and everything it starts, until the last of them ends.
+    exec 9>"$root.lock"
+    flock --nonblock 9 || { echo "test-in-debian.sh: another run is using $root" >&2; exit 1; }
+    TARNWICK_IN_MOUNT_NAMESPACE=1 exec unshare --mount --propagation private "$self" "$@"
+fi
 
 command -v debootstrap >/dev/null ||
     { apt-get update -qq && apt-get install -y -qq --no-install-recommends debootstrap; }
+# What a killed run left mounted went with its namespace.
 rm -rf --one-file-system "$root"
 mkdir -p "$root"
-debootstrap --variant=minbase "$release" "$root" http://deb.debian.org/debian >"$root.log" ||
+debootstrap --variant=minbase "$release" "$root" >"$root.log" 2>&1 ||
     { tail -n 20 "$root.log"; exit 1; }
 mount -t proc proc "$root/proc"
-mount --bind /dev "$root/dev"
-mount --bind /dev/pts "$root/dev/pts"
+mount --rbind /dev "$root/dev"
+if [ -d /usr/local/share/ca-certificates ]; then
+    mkdir -p "$root/usr/local/share/ca-certificates"
+    cp -r /usr/local/share/ca-certificates/. "$root/usr/local/share/ca-certificates/"
+fi
+[ ! -f /etc/npmrc ] || cp /etc/npmrc "$root/etc/npmrc"
 git clone -q "$PWD" "$root/src/tarnwick"
 
-# A clean environment, as a new login's, but for the warnings setting.
+# A clean environment, as a new login's, but for the warnings setting and whether the installer's
+# engine test may be skipped.
 # shellcheck disable=SC2016 # the command's variables expand inside the root
 chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-    TARNWICK_WERROR="${TARNWICK_WERROR:-}" bash -c '
+    TARNWICK_WERROR="${TARNWICK_WERROR:-}" \
+    TARNWICK_REQUIRE_INSTALLER_ENGINE="${TARNWICK_REQUIRE_INSTALLER_ENGINE:-}" \
+    NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt bash -c '
         set -e
         echo "Debian $(cat /etc/debian_version): installing git and make"
         apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends git make \
-            >/dev/null
+            ca-certificates >/dev/null
         cd /src/tarnwick
         make test'
