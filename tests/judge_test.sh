@@ -40,6 +40,15 @@ for row in "${cases[@]}"; do
     output="$("$runner" "$program" --gtest_filter="CrashTest.$name" 2>&1)" || status=$?
     output="${output//$'\r'/}"
     problems=()
+    # A thread whose stack overflows into its last page Wine ends at once, with nothing of the
+    # program's run: then Wine's own line is the evidence, and the program goes on.
+    if [ "$exception" = C00000FD ] && ! grep -q '^CRASH:' <<<"$output"; then
+        expect_line ':err:virtual:virtual_setup_exception stack overflow' "$judge_fails" \
+            "line Wine prints when it ends the thread"
+        exception=""
+        code=0
+        closes=yes
+    fi
     [ "$status" -eq "$code" ] || problems+=("exit code $status, not $code")
     if [ -n "$exception" ]; then
         expect_line "^CRASH: unhandled exception 0x$exception at 0x[0-9A-F]{16} on thread [0-9]+\$" \
