@@ -111,14 +111,14 @@ for archive in "${archives[@]}"; do
     dll_strings="$("$5" -el "$dll")"
     grep -q "^SFSE $sfse plugin " <<<"$dll_strings" || fail "the file description names no SFSE $sfse"
     game_folder="$(make_game "$dll")"
+    plugins="$work/game/Data/SFSE/Plugins"
     marker="batch-ran.txt"
-    printf '@echo off\r\necho ran> "%%~dp0%s"\r\n' "$marker" \
-        >"$work/game/Data/SFSE/Plugins/start_high_priority.bat"
+    printf '@echo off\r\necho ran> "%%~dp0%s"\r\n' "$marker" >"$plugins/start_high_priority.bat"
     # Its own SFSE and the releases next to it, older and newer: an archive that accepts any but
     # its own shows there. The runs grow with the table, not with its square.
     hosts="$({ echo "$rows"; echo "$sfse $game"; } | sort -u -V | grep -C1 "^${sfse//./\\.} ")"
     while read -r host_sfse host_game; do
-        rm -f "$work/game/Data/SFSE/Plugins/$marker"
+        rm -f "$plugins/$marker"
         if [ "$host_sfse" = "$sfse" ]; then
             # The host stays up until the batch file has run, and the worker has ended with it:
             # Wine 10 may print an error of its own when a process ends while a thread waits.
@@ -140,7 +140,7 @@ for archive in "${archives[@]}"; do
         grep -q "SFSEPlugin_Preload returned $verdict" "$work/host.log" ||
             fail "$(basename "$archive") did not answer $verdict to SFSE $host_sfse"
         ran=false
-        [ -f "$work/game/Data/SFSE/Plugins/$marker" ] && ran=true
+        [ -f "$plugins/$marker" ] && ran=true
         [ "$ran" = "$verdict" ] || fail "$(basename "$archive") with SFSE $host_sfse: the batch file ran: $ran"
         grep -q "compatible runtimes: $game;" "$work/host.log" ||
             fail "$(basename "$archive") does not list game $game"
