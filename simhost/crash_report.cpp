@@ -55,10 +55,11 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// A thread that has used up its stack gets its exception with less than a page left, and Wine
-// ends the thread outright, silently, when handling the exception needs more than that: the
-// search for a handler through every frame does. So a stack overflow is reported first, before
-// any frame is searched; every other exception only once nothing has handled it.
+// A thread that has used up its stack gets its exception with little of it left, and Wine ends
+// the thread outright, silently, when handling the exception needs more than that: the search
+// for a handler through every frame does. So a stack overflow is reported first, before any
+// frame is searched; every other exception only once nothing has handled it. Where Wine ends the
+// thread before any handler runs at all, only Wine's own line tells (cmake/wine-run.sh).
 LONG WINAPI ReportStackOverflow(EXCEPTION_POINTERS* exception) {
     if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) {
         return EXCEPTION_CONTINUE_SEARCH;
