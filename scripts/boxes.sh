@@ -44,11 +44,11 @@ fail() {
     exit 1
 }
 
-wine_run() { "$boxes_root/cmake/wine-run.sh" "$@"; }
+wine_run="$boxes_root/cmake/wine-run.sh"
 
 # Unmanaged windows: with no window manager on the virtual display, Wine then draws the box's
 # frame and caption itself.
-wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 # Wine's own fonts (Debian's fonts-wine), Marlett among them, which draws the caption's close
 # button. Debian's Wine does not look where the package puts them, so they go where every Wine
 # looks: the prefix's Windows font folder.
@@ -58,7 +58,7 @@ cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 make_game() {
     mkdir -p "$work/game/Data/SFSE/Plugins"
     cp "$@" "$work/game/Data/SFSE/Plugins/"
-    wine_run winepath -w "$work/game" | tr -d '\r'
+    "$wine_run" winepath -w "$work/game" | tr -d '\r'
 }
 
 # start_host LAST_LINE EXIT_CODE ARGS...: the host in the background; wait_host_end requires that
@@ -67,18 +67,34 @@ make_game() {
 start_host() {
     host_last_line="$1"
     host_exit_code="$2"
-    WINEDEBUG=-all,+msgbox wine_run "$simhost" "${@:3}" </dev/null >"$work/host.log" 2>&1 &
+    # wine-run.sh itself, not a function in a subshell: $host is then its process, and the
+    # host's Windows process is its child.
+    WINEDEBUG=-all,+msgbox "$wine_run" "$simhost" "${@:3}" </dev/null \
+        >"$work/host.log" 2>&1 &
     host=$!
 }
 
+# The X windows of the running host's Windows process titled exactly $1; more arguments to
+# xdotool search go first. Boxes of an earlier host, or of another test's, are not among them.
+host_windows() {
+    local pattern pid
+    pattern="^$(printf '%s' "$1" | sed 's/[][().]/\\&/g')\$"
+    for pid in $(pgrep -P "$host"); do
+        xdotool search --all "${@:2}" --pid "$pid" --name "$pattern" 2>/dev/null || true
+    done
+}
+
+# Wine creates a box's X window and names it before it maps it: a window that is not yet
+# viewable cannot take the focus, so only a viewable one is answered.
 wait_for_box() {
     for _ in $(seq 600); do
-        box="$(xdotool search --name "^$(printf '%s' "$1" | sed 's/[][().]/\\&/g')\$" 2>/dev/null |
-            head -n1)" || true
+        box="$(host_windows "$1" --onlyvisible)"
+        box="${box%%$'\n'*}"
         [ -n "$box" ] && return 0
         kill -0 "$host" 2>/dev/null || break
         sleep 0.1
     done
+    [ -n "$(host_windows "$1")" ] && fail "a box titled '$1' appeared but never became viewable"
     fail "no box titled '$1' appeared"
 }
 

@@ -9,6 +9,7 @@ packages=(
     xvfb
     xauth
     xdotool
+    procps
     imagemagick
     fonts-wine
     cmake
