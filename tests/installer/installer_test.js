@@ -1,15 +1,18 @@
 // The installer archive in Vortex's own FOMOD engine, as Vortex runs it: validated against the
 // engine's schema, then installed for each SFSE release of the table, with the game build of
 // that release, taking the page's preselection as a player who just clicks through would, then
-// once more choosing "My own batch file". Exactly one option of the SFSE group must be
-// Recommended and selected, the row's own; what is installed must be exactly the row's plugin
-// and, by default, the example beside it.
+// once more choosing "My own batch file"; and for three game builds that no row names, before,
+// between and after the rows'. Exactly one option of the SFSE group must be Recommended and
+// selected: the row's own, or for a build no row names the option without a plugin; what is
+// installed must be exactly that option's plugin, if any, and, by default, the example beside
+// it. The page lists the rows newest first, and info.xml names the release's version.
 // Usage: node installer_test.js <engine folder> <unpacked installer> <sfse-releases.txt>
+//        <release version>
 'use strict';
 const fs = require('fs');
 const path = require('path');
 
-const [engineDir, unpacked, table] = process.argv.slice(2);
+const [engineDir, unpacked, table, version] = process.argv.slice(2);
 const engine = require(path.join(engineDir, 'node_modules/@nexusmods/fomod-installer-native'));
 engine.NativeFileSystem.setDefaultCallbacks();
 
@@ -60,19 +63,39 @@ const ownBatchFile = (steps) => {
     const own = group.options.find((option) => option.name === 'My own batch file');
     return [steps[0].id, group.id, [own.id]];
 };
-const cases = rows.flatMap(([sfse, game]) => [
-    { sfse, game, choose: exampleFirst, batch: 'The example batch file',
-      expected: [[`SFSE-${sfse}/Tarnwick.dll`, 'SFSE/Plugins/Tarnwick.dll'],
-                 ['example/start_high_priority.bat', 'SFSE/Plugins/start_high_priority.bat']] },
-    { sfse, game, choose: ownBatchFile, batch: 'My own batch file',
+const noPlugin = 'No plugin: this release has none for my game';
+const example = ['example/start_high_priority.bat', 'SFSE/Plugins/start_high_priority.bat'];
+// A game build three numbers long with its third moved by `step`, and a fourth number.
+const build = (game, step, fourth) => {
+    const [major, minor, third] = game.split('.').map(Number);
+    return `${major}.${minor}.${third + step}.${fourth}`;
+};
+// A game build that several rows share is the newest SFSE's.
+const owners = rows.map(([, game]) => rows.filter((row) => row[1] === game).pop());
+const cases = owners.flatMap(([sfse, game]) => [
+    { game: `${game}.0`, option: `SFSE ${sfse}, for game ${game}`, choose: exampleFirst,
+      batch: 'The example batch file',
+      expected: [[`SFSE-${sfse}/Tarnwick.dll`, 'SFSE/Plugins/Tarnwick.dll'], example] },
+    { game: `${game}.0`, option: `SFSE ${sfse}, for game ${game}`, choose: ownBatchFile,
+      batch: 'My own batch file',
       expected: [[`SFSE-${sfse}/Tarnwick.dll`, 'SFSE/Plugins/Tarnwick.dll']] },
-]);
+]).concat([
+    build(rows[0][1], -1, 0),  // older than the oldest row
+    `${rows[0][1]}.1`,  // after the oldest row's build, before the next row's
+    build(rows[rows.length - 1][1], 1, 0),  // after a game update past the newest row
+].map((game) => ({ game, option: noPlugin, choose: exampleFirst,
+                   batch: 'The example batch file', expected: [example] })));
 
-async function check({ sfse, game, choose, batch, expected }) {
-    const gameVersion = `${game}.0`;
+async function check({ game: gameVersion, option, choose, batch, expected }) {
     const { page, result } = await install(gameVersion, choose);
     const problems = [];
     const plugins = groupNamed(page, 'Your SFSE release').options;
+    const order = plugins.map((plugin) => plugin.name);
+    const newestFirst = rows.map(([sfse, game]) => `SFSE ${sfse}, for game ${game}`).reverse()
+        .concat(noPlugin);
+    if (JSON.stringify(order) !== JSON.stringify(newestFirst)) {
+        problems.push(`the page lists ${order.join('; ')}`);
+    }
     const recommended = plugins.filter((option) => option.type === 'Recommended');
     const selected = plugins.filter((option) => option.selected);
     if (recommended.length !== 1) {
@@ -80,7 +103,7 @@ async function check({ sfse, game, choose, batch, expected }) {
                       recommended.map((option) => option.name).join('; '));
     }
     if (selected.length !== 1 || selected[0] !== recommended[0] ||
-        !selected[0].name.startsWith(`SFSE ${sfse},`)) {
+        selected[0].name !== option) {
         problems.push(`the preselection is ${selected.map((option) => option.name).join('; ')}`);
     }
     const example = groupNamed(page, 'The batch file').options.filter((option) => option.selected);
@@ -108,14 +131,20 @@ async function check({ sfse, game, choose, batch, expected }) {
 
 (async () => {
     let failed = 0;
+    const info = fs.readFileSync(path.join(unpacked, 'fomod/info.xml'), 'utf8');
+    const infoVersion = (info.match(/<Version>([^<]*)<\/Version>/) || [])[1];
+    if (infoVersion !== version) {
+        console.log(`FAIL: fomod/info.xml names version ${infoVersion}, the release is ${version}`);
+        failed++;
+    }
     for (const testCase of cases) {
         try {
             if (!(await check(testCase))) failed++;
         } catch (error) {
-            console.log(`FAIL: game ${testCase.game}.0: the engine refused: ${error.message.split('\n')[0]}`);
+            console.log(`FAIL: game ${testCase.game}: the engine refused: ${error.message.split('\n')[0]}`);
             failed++;
         }
     }
-    console.log(`${cases.length - failed} passed, ${failed} failed`);
+    console.log(`${cases.length + 1 - failed} passed, ${failed} failed`);
     process.exit(failed ? 1 : 0);
 })();

@@ -4,12 +4,13 @@
 # without its build script. It needs glibc 2.38 and Node 20: where either is missing the test says
 # so and is skipped (exit code 77), unless TARNWICK_REQUIRE_INSTALLER_ENGINE is set, as in the
 # Debian 13 root that CI runs, where that is a failure.
-# Usage: installer_test.sh <installer archive> <sfse-releases.txt> <engine folder>
+# Usage: installer_test.sh <installer archive> <sfse-releases.txt> <engine folder> <version>
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 archive="$1"
 table="$2"
 engine="$3"
+version="$4"
 
 skip() {
     if [ -n "${TARNWICK_REQUIRE_INSTALLER_ENGINE:-}" ]; then
@@ -43,4 +44,4 @@ trap 'rm -rf "$unpacked"' EXIT
 unzip -q "$archive" -d "$unpacked"
 # The engine's N-API module loads its library by name.
 LD_LIBRARY_PATH="$engine/node_modules/@nexusmods/fomod-installer-native/prebuilds/linux-x64" \
-    node "$here/installer_test.js" "$engine" "$unpacked" "$table"
+    node "$here/installer_test.js" "$engine" "$unpacked" "$table" "$version"
