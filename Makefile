@@ -1,6 +1,8 @@
 # Front door: `make` builds the plugin into dist/, `make run` shows it in the simulated host,
-# `make test` checks it. Each installs what is missing first. `make release` builds only what
-# dist/ holds; `make lint` checks the scripts and the C++ formatting.
+# `make test` checks it. Each installs what is missing first: `make` and `make release` only the
+# toolchain, and they configure no tests, so that a release rebuilds without Wine or the test
+# bed. `make release` builds only what dist/ holds; `make lint` checks the scripts and the C++
+# formatting.
 #
 # `make` builds a plugin archive for each SFSE release in sfse-releases.txt. The tests, the demo
 # and build/<preset>/bin/Tarnwick.dll are for one of them, SFSE 0.2.18 unless
@@ -19,15 +21,22 @@ export WINEPREFIX := $(CURDIR)/build/wineprefix
 SETTINGS := $(foreach setting,TARNWICK_SFSE_VERSION TARNWICK_GAME_VERSION,\
     $(if $($(setting)),-D$(setting)=$($(setting)),-U$(setting)))
 
-.PHONY: all deps configure build release run test bench screenshot lint clean
+.PHONY: all deps release-deps configure release-configure build release build-all run test \
+    bench screenshot lint clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
+release-deps:
+	@scripts/install-deps.sh release
+
 configure: deps
-	cmake --preset "$(PRESET)" $(SETTINGS) >/dev/null
+	cmake --preset "$(PRESET)" $(SETTINGS) -DTARNWICK_TESTS=ON >/dev/null
+
+release-configure: release-deps
+	cmake --preset "$(PRESET)" $(SETTINGS) -DTARNWICK_TESTS=OFF --no-warn-unused-cli >/dev/null
 
 # dist/ holds exactly what this build installed, so SHA256SUMS lists nothing older.
 define install_dist
@@ -37,27 +46,32 @@ define install_dist
 	@cat "$(DIST)/SHA256SUMS"
 endef
 
-build: configure
+build: release-configure
 	cmake --build --preset "$(PRESET)"
 	$(install_dist)
 
-release: configure
+release: release-configure
 	cmake --build --preset "$(PRESET)" --target Tarnwick release_archive
 	$(install_dist)
 
-run: build
+# Everything, the tests and the bench included; dist/ as `make` builds it.
+build-all: configure
+	cmake --build --preset "$(PRESET)"
+	$(install_dist)
+
+run: build-all
 	scripts/run-demo.sh "$(BUILD)"
 
 # A skipped test says why in its output, which ctest keeps in its log.
-test: build
+test: build-all
 	ctest --preset "$(PRESET)"; status=$$?; wineserver -k 2>/dev/null; \
 	    grep -h '^SKIPPED: ' "$(BUILD)/Testing/Temporary/LastTest.log" || true; exit $$status
 
-bench: build
+bench: build-all
 	cmake/wine-run.sh "$(BUILD)/bin/bench.exe" "Z:$(CURDIR)/build/bench.json"; \
 	    status=$$?; wineserver -k 2>/dev/null; exit $$status
 
-screenshot: build
+screenshot: build-all
 	scripts/screenshot-boxes.sh "$(BUILD)" docs
 
 lint: deps

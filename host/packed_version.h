@@ -1,12 +1,9 @@
 #pragma once
 
-// The host's packed version, and its text form "major.minor.build[.subBuild]": one place for the
-// plugin, the simulated host and the tests. Only PackVersion ends up in the plugin.
+// The host's packed version: one place for the plugin, the simulated host and the tests. Only
+// PackVersion ends up in the plugin. Its text form is simhost/version_text.h's.
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
 struct VersionParts {
     std::uint32_t major;     // bits 24-31
@@ -29,47 +26,3 @@ constexpr VersionParts UnpackVersion(std::uint32_t packed) {
 static_assert(PackVersion(0, 2, 18) == 0x00020120u);
 static_assert(PackVersion(1, 15, 222) == 0x010F0DE0u);
 static_assert(UnpackVersion(0x010F0DE3u).build == 222 && UnpackVersion(0x010F0DE3u).subBuild == 3);
-
-// Reads one decimal number no larger than limit, advancing *text past it. No sign, no spaces.
-inline bool ParseDecimal(const char** text, unsigned long limit, std::uint32_t* value) {
-    if (**text < '0' || **text > '9') {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long parsed = std::strtoul(*text, &end, 10);
-    if (errno != 0 || parsed > limit) {
-        return false;
-    }
-    *text = end;
-    *value = static_cast<std::uint32_t>(parsed);
-    return true;
-}
-
-// Parses "major.minor.build[.subBuild]", each part decimal and within its field. False for
-// anything else.
-inline bool ParsePackedVersion(const char* text, std::uint32_t* packed) {
-    static constexpr unsigned long kLimits[] = {0xFF, 0xFF, 0xFFF, 0xF};
-    std::uint32_t parts[4] = {};
-    for (int count = 0;; ++text) {
-        if (!ParseDecimal(&text, kLimits[count], &parts[count])) {
-            return false;
-        }
-        ++count;
-        if (*text == '\0' && count >= 3) {
-            *packed = PackVersion(parts[0], parts[1], parts[2], parts[3]);
-            return true;
-        }
-        if (*text != '.' || count == 4) {
-            return false;
-        }
-    }
-}
-
-// "1.15.222", or "1.15.222.3" when a sub-build is set; with allParts, always four numbers.
-inline std::string FormatPackedVersion(std::uint32_t packed, bool allParts = false) {
-    const VersionParts parts = UnpackVersion(packed);
-    std::string text = std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." +
-                       std::to_string(parts.build);
-    return parts.subBuild != 0 || allParts ? text + "." + std::to_string(parts.subBuild) : text;
-}

@@ -1,10 +1,20 @@
 #!/bin/bash
-# Installs what building, running and testing Tarnwick needs, and nothing that is already
-# there. As root it installs through apt-get; otherwise it prints the command to run.
+# Installs what Tarnwick needs, and nothing that is already there: with `release`, only what
+# builds the release in dist/ (the toolchain that BUILDINFO names, and git, which names the
+# commit); otherwise also what runs and tests it. As root it installs through apt-get; otherwise
+# it prints the command to run.
+# Usage: install-deps.sh [release]
 set -euo pipefail
 
 packages=(
     g++-mingw-w64-x86-64-posix
+    cmake
+    ninja-build
+    zip
+    make
+    git
+)
+test_packages=(
     wine
     xvfb
     xauth
@@ -12,15 +22,10 @@ packages=(
     procps
     imagemagick
     fonts-wine
-    cmake
-    ninja-build
     googletest
     clang
     lld
-    zip
     unzip
-    make
-    git
     shellcheck
     clang-format
 )
@@ -28,8 +33,9 @@ packages=(
 # Debian 13 has both. Debian 12 has neither, and there the test says it is skipped.
 glibc="$(getconf GNU_LIBC_VERSION | awk '{ print $2 }')"
 if [ "$(printf '%s\n' 2.38 "$glibc" | sort -V | head -n1)" = 2.38 ]; then
-    packages+=(nodejs npm)
+    test_packages+=(nodejs npm)
 fi
+[ "${1:-}" = release ] || packages+=("${test_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do

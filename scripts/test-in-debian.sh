@@ -4,9 +4,11 @@
 # make there, clone this checkout's HEAD into it and run `make test` inside, which installs the
 # rest. As root.
 #
-# The root lies outside the checkout, in /var/tmp/tarnwick-debian-<release> unless
-# TARNWICK_DEBIAN_ROOT names another folder, so that `make clean` never meets it. One run at a
-# time may use it: a second one stops at once. Every mount is made in a mount namespace of the
+# The root lies outside the checkout, in /var/lib/tarnwick/debian-<release>, where only root can
+# create it, unless TARNWICK_DEBIAN_ROOT names another folder; so `make clean` never meets it. The
+# script marks each root it makes, and removes or reuses only a folder with its mark, or an empty
+# one: it refuses any other, which may be someone's data. One run at a time may use a root: a
+# second one stops at once. Every mount is made in a mount namespace of the
 # script's own, which nothing outside sees and which ends with the script, however it ends, so no
 # mount outlives it. The machine's own certificate authorities and npm settings go into the root,
 # so that npm there reaches the registry as it does here.
@@ -15,7 +17,8 @@ set -euo pipefail
 self="$(realpath "${BASH_SOURCE[0]}")"
 cd "$(dirname "$self")/.."
 release="$1"
-root="${TARNWICK_DEBIAN_ROOT:-/var/tmp/tarnwick-debian-$release}"
+root="${TARNWICK_DEBIAN_ROOT:-/var/lib/tarnwick/debian-$release}"
+mark=".made-by-tarnwick-test-in-debian"
 
 if [ -z "${TARNWICK_IN_MOUNT_NAMESPACE:-}" ]; then
     mkdir -p "$(dirname "$root")"
@@ -27,9 +30,20 @@ fi
 
 command -v debootstrap >/dev/null ||
     { apt-get update -qq && apt-get install -y -qq --no-install-recommends debootstrap; }
+if [ -L "$root" ] || { [ -e "$root" ] && [ ! -d "$root" ]; }; then
+    echo "test-in-debian.sh: $root is not a folder; nothing was removed" >&2
+    exit 1
+fi
+if [ -d "$root" ] && [ ! -f "$root/$mark" ] && [ -n "$(ls -A "$root")" ]; then
+    echo "test-in-debian.sh: $root holds files, and not a root this script made (it has no" \
+        "$mark); nothing was removed. Empty or remove it yourself, or name another folder" \
+        "in TARNWICK_DEBIAN_ROOT" >&2
+    exit 1
+fi
 # What a killed run left mounted went with its namespace.
 rm -rf --one-file-system "$root"
 mkdir -p "$root"
+touch "$root/$mark"
 debootstrap --variant=minbase "$release" "$root" >"$root.log" 2>&1 ||
     { tail -n 20 "$root.log"; exit 1; }
 mount -t proc proc "$root/proc"

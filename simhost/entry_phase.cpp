@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "host/packed_version.h"
 #include "simhost/guard.h"
 #include "simhost/relocated_load.h"
 #include "simhost/timeline.h"
+#include "simhost/version_text.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 
 #include <cstdio>
 
-#include "host/packed_version.h"
 #include "simhost/entry_phase.h"
 #include "simhost/options.h"
 #include "simhost/plugins.h"
 #include "simhost/scan_phase.h"
 #include "simhost/summary_box.h"
 #include "simhost/timeline.h"
+#include "simhost/version_text.h"
 
 namespace {
 

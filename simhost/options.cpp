@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/build_versions.h"
+#include "simhost/version_text.h"
 
 const char kHostUsage[] =
     "usage: simhost <game folder> [--host-version X.Y.Z] [--runtime-version X.Y.Z]\n"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/packed_version.h"
 #include "simhost/timeline.h"
+#include "simhost/version_text.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "host/packed_version.h"
 #include "simhost/pe_image.h"
 #include "simhost/timeline.h"
+#include "simhost/version_text.h"
 
 namespace {
 

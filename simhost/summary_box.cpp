@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "host/packed_version.h"
 #include "simhost/timeline.h"
+#include "simhost/version_text.h"
 
 namespace {
 

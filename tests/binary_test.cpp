@@ -9,6 +9,7 @@
 #include <set>
 
 #include "host/build_versions.h"
+#include "simhost/version_text.h"
 #include "tests/support/installation.h"
 #include "tests/support/pe_listing.h"
 #include "tests/support/platform_fakes.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/packed_version.h"
 #include "simhost/options.h"
+#include "simhost/version_text.h"
 
 namespace {
 
