@@ -1,6 +1,6 @@
 // A plugin that passes the host's scan and then faults in its preload entry, or with
-// FAULT_IN_LOAD in its load entry instead, as a broken plugin would: the host must survive it,
-// drop it and go on.
+// FAULT_IN_LOAD in its load entry instead, or with OVERFLOW_IN_PRELOAD uses up its stack in its
+// preload entry, as a broken plugin would: the host must survive it, drop it and go on.
 
 #include "host/sfse_plugin.h"
 
@@ -10,9 +10,26 @@
 #define FAULTING_ENTRY SFSEPlugin_Preload
 #endif
 
+namespace {
+
+// The volatile buffer keeps each frame, and the volatile flag keeps the compiler from calling the
+// recursion endless. A frame under a page needs no stack probe, which this DLL has no runtime for.
+volatile bool keepRecursing = true;
+unsigned Recurse(unsigned depth) {
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    return keepRecursing ? Recurse(depth + 1) + frame[0] : 0;
+}
+
+}  // namespace
+
 extern "C" __declspec(dllexport) bool FAULTING_ENTRY(const SFSEInterface*) {
+#if defined(OVERFLOW_IN_PRELOAD)
+    return Recurse(0) != 0;
+#else
     *static_cast<volatile int*>(nullptr) = 0;
     return true;
+#endif
 }
 
 extern "C" __declspec(dllexport) constexpr SFSEPluginVersionData SFSEPlugin_Version = {

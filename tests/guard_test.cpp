@@ -12,12 +12,18 @@ namespace {
 bool Accepts(const SFSEInterface*) { return true; }
 bool Refuses(const SFSEInterface*) { return false; }
 
+constexpr DWORD kAccess = EXCEPTION_ACCESS_VIOLATION;
+constexpr DWORD kOverflow = EXCEPTION_STACK_OVERFLOW;
+
 // Plugins whose preload entry faults, in its own code or in ours on reading a host record it may
-// not read, then ordinary entries: each call comes back to the host with what happened, the
-// faulting frames unwound by their own unwind data, and the guard stays whole for the next call.
+// not read, or uses up its stack, then ordinary entries: each call comes back to the host with
+// what happened, the faulting frames unwound by their own unwind data, and the guard stays whole
+// for the next call, a second overflow included.
 TEST(GuardTest, EachCallComesBackToTheHost) {
     HMODULE faulting = LoadRelocated(ProgramDirectory() + "\\faulting_plugin.dll");
     ASSERT_NE(faulting, nullptr);
+    HMODULE overflowing = LoadRelocated(ProgramDirectory() + "\\overflowing_plugin.dll");
+    ASSERT_NE(overflowing, nullptr);
     ASSERT_NE(FakedPlugin(), nullptr);
     ResetFakes({});
     void* noAccess = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
@@ -28,13 +34,18 @@ TEST(GuardTest, EachCallComesBackToTheHost) {
         SFSEPluginEntryFn entry;
         const SFSEInterface* sfse;
         HMODULE faultsIn;  // null: no fault
+        DWORD exceptionCode;
         bool verdict;
     } kCalls[] = {
-        {"faults", FindPreloadEntry(faulting), &kAcceptedHost, faulting, false},
-        {"accepts", Accepts, &kAcceptedHost, nullptr, true},
-        {"Tarnwick reads an unreadable record", FakedPreload(), unreadable, FakedPlugin(), false},
-        {"faults again", FindPreloadEntry(faulting), &kAcceptedHost, faulting, false},
-        {"refuses", Refuses, &kAcceptedHost, nullptr, false},
+        {"faults", FindPreloadEntry(faulting), &kAcceptedHost, faulting, kAccess, false},
+        {"accepts", Accepts, &kAcceptedHost, nullptr, 0, true},
+        {"overflows", FindPreloadEntry(overflowing), &kAcceptedHost, overflowing, kOverflow, false},
+        {"Tarnwick reads an unreadable record", FakedPreload(), unreadable, FakedPlugin(), kAccess,
+         false},
+        {"overflows again", FindPreloadEntry(overflowing), &kAcceptedHost, overflowing, kOverflow,
+         false},
+        {"faults again", FindPreloadEntry(faulting), &kAcceptedHost, faulting, kAccess, false},
+        {"refuses", Refuses, &kAcceptedHost, nullptr, 0, false},
     };
     const LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(nullptr);
     SetUnhandledExceptionFilter(before);
@@ -44,7 +55,7 @@ TEST(GuardTest, EachCallComesBackToTheHost) {
         EXPECT_EQ(result.faulted, call.faultsIn != nullptr) << call.name;
         EXPECT_EQ(result.verdict, call.verdict) << call.name;
         if (call.faultsIn != nullptr) {
-            EXPECT_EQ(result.exceptionCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+            EXPECT_EQ(result.exceptionCode, call.exceptionCode) << call.name;
             HMODULE owner = nullptr;
             GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                    GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -57,6 +68,7 @@ TEST(GuardTest, EachCallComesBackToTheHost) {
     // The fault came before Tarnwick asked anything of the platform.
     EXPECT_TRUE(AllCalls().empty());
     VirtualFree(noAccess, 0, MEM_RELEASE);
+    FreeLibrary(overflowing);
     FreeLibrary(faulting);
 }
 

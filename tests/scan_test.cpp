@@ -197,6 +197,8 @@ TEST(ScanTest, BrokenFilesAreSkipped) {
         {"i_tarnwick.dll", plugin, nullptr},
         {"j_faults_in_preload.dll", FileBytes(ProgramDirectory() + "\\faulting_plugin.dll"),
          nullptr},
+        {"k_overflows_in_preload.dll", FileBytes(ProgramDirectory() + "\\overflowing_plugin.dll"),
+         nullptr},
     };
     for (std::size_t i = std::size(kFiles); i-- > 0;) {
         WriteFile(folder + "\\" + kFiles[i].file, kFiles[i].bytes);
@@ -212,14 +214,17 @@ TEST(ScanTest, BrokenFilesAreSkipped) {
             std::regex_match(failure, std::regex(kFiles[i].failure ? kFiles[i].failure : "")))
             << kFiles[i].file << ": " << failure;
     }
-    // The plugin that faults is dropped and unloaded; the others are not preloaded here.
-    std::vector<PluginEntry> faulting = {plugins.back()};
+    // The plugins that fault, or use up their stack, are each dropped and unloaded, and the phase
+    // goes on after each; the others are not preloaded here.
+    std::vector<PluginEntry> faulting(plugins.end() - 2, plugins.end());
     RunEntryPhase(kPreloadEntry, HostInterface(kHost, kRuntime), faulting);
-    ASSERT_TRUE(faulting[0].failure);
-    EXPECT_EQ(faulting[0].failure->reason, "disabled, fatal error occurred while loading plugin");
-    EXPECT_EQ(GetModuleHandleA(faulting[0].path.c_str()), nullptr);
+    for (const PluginEntry& entry : faulting) {
+        ASSERT_TRUE(entry.failure) << entry.fileName;
+        EXPECT_EQ(entry.failure->reason, "disabled, fatal error occurred while loading plugin");
+        EXPECT_EQ(GetModuleHandleA(entry.path.c_str()), nullptr) << entry.fileName;
+    }
     for (const PluginEntry& entry : plugins) DeleteFileA(entry.path.c_str());
-    EXPECT_TRUE(plugins[std::size(kFiles) - 2].hasPreload);
+    EXPECT_TRUE(plugins[std::size(kFiles) - 3].hasPreload);
     RemoveDirectoryA(folder.c_str());
 }
 
