@@ -2,13 +2,12 @@
 # Runs a Windows program under Wine in the project's private prefix, creating the prefix on
 # first use. Quiet: Wine's own diagnostics are switched off, but for one, unless WINEDEBUG asks. A
 # non-zero exit code is said in one line of its own, "wine-run: <program> ended with exit code
-# N", which the tests' judge reads; the exit code is passed on.
+# N", and passed on. What the tests' judge makes of both lines: README, "How a test is judged".
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-# Wine's own diagnostics are off but for one: when a thread's stack overflows into its last page,
-# Wine ends that thread before any handler of the program's can run, and says so only in its
-# "virtual" channel's error line.
+# Wine's own diagnostics are off but for its "virtual" channel's errors, where it says that it
+# ended a thread whose stack overflowed.
 export WINEDEBUG="${WINEDEBUG:--all,err+virtual}"
 # Wine takes the Windows locale, and with it the ANSI code page of narrow paths and the boxes'
 # wording, from the Unix locale. Every run gets US English and code page 1252, as on a Western

@@ -1,8 +1,6 @@
 // Linked into the simulated host and every test program: an exception that nothing handles, on
 // any thread and at any time, even after main has returned, ends the program with one fixed
-// line and a non-zero exit code. Without this, how a crash shows depends on what runs the
-// program: one Wine prints a report, another prints nothing, either may end it with exit code 0,
-// and Windows prints nothing at all.
+// line, "CRASH: …", and exit code 70. Why the tests need it: README, "How a test is judged".
 
 #include <windows.h>
 
@@ -55,11 +53,8 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// A thread that has used up its stack gets its exception with little of it left, and Wine ends
-// the thread outright, silently, when handling the exception needs more than that: the search
-// for a handler through every frame does. So a stack overflow is reported first, before any
-// frame is searched; every other exception only once nothing has handled it. Where Wine ends the
-// thread before any handler runs at all, only Wine's own line tells (cmake/wine-run.sh).
+// A stack overflow is reported first, before any frame is searched for a handler: that search
+// needs more of the stack than is left. Every other exception only once nothing has handled it.
 LONG WINAPI ReportStackOverflow(EXCEPTION_POINTERS* exception) {
     if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) {
         return EXCEPTION_CONTINUE_SEARCH;

@@ -1,9 +1,8 @@
 #!/bin/bash
-# The judging itself. Each row runs one case of crash_tests, a program that crashes, aborts or
-# ends early on purpose, and requires the very evidence the judge must see in it, and that the
-# judge sees it: the crash line, with its exception code, caught by the judge's failure pattern;
-# the runner's line with the exit code, caught by it too; the closing line of a run that did
-# run its test, which the judge's pass pattern reads, or that line missing where the program
+# The judge's own test (README, "How a test is judged"). Each row runs one case of crash_tests, a
+# program that crashes, aborts or ends early on purpose, and requires the very evidence the judge
+# must see in it, and that the judge's patterns see it: the crash line with its exception code,
+# the runner's line with the exit code, and the closing line, or its absence where the program
 # ended early. A judge that stops reading a line, a reporter that is not installed, or a case
 # that runs nothing fails its row.
 # Usage: judge_test.sh <failure pattern> <pass pattern> <crash_tests.exe>
