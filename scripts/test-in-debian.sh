@@ -46,6 +46,9 @@ mkdir -p "$root"
 touch "$root/$mark"
 debootstrap --variant=minbase "$release" "$root" >"$root.log" 2>&1 ||
     { tail -n 20 "$root.log"; exit 1; }
+# The root a mount point of its own, so that inside it, as on a machine, / is one: a test there
+# may make a mount namespace, which needs to change the propagation of /.
+mount --bind "$root" "$root"
 mount -t proc proc "$root/proc"
 mount --rbind /dev "$root/dev"
 if [ -d /usr/local/share/ca-certificates ]; then
