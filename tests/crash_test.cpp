@@ -7,20 +7,13 @@
 
 #include <cstdlib>
 
+#include "tests/support/use_up_stack.h"
+
 namespace {
 
 void WriteThroughNull() { *static_cast<volatile int*>(nullptr) = 1; }
 
-// Goes on until the stack is used up; the volatile buffer keeps each frame, and the volatile
-// flag keeps the compiler from calling the recursion endless.
-volatile bool keepRecursing = true;
-unsigned Recurse(unsigned depth) {
-    volatile char frame[512];
-    frame[0] = static_cast<char>(depth);
-    return keepRecursing ? Recurse(depth + 1) + frame[0] : 0;
-}
-
-DWORD WINAPI OverflowStack(LPVOID) { return Recurse(0); }
+DWORD WINAPI OverflowStack(LPVOID) { return UseUpStack(0); }
 
 DWORD WINAPI CrashLater(LPVOID) {
     Sleep(100);

@@ -3,6 +3,7 @@
 // preload entry, as a broken plugin would: the host must survive it, drop it and go on.
 
 #include "host/sfse_plugin.h"
+#include "tests/support/use_up_stack.h"
 
 #if defined(FAULT_IN_LOAD)
 #define FAULTING_ENTRY SFSEPlugin_Load
@@ -10,22 +11,9 @@
 #define FAULTING_ENTRY SFSEPlugin_Preload
 #endif
 
-namespace {
-
-// The volatile buffer keeps each frame, and the volatile flag keeps the compiler from calling the
-// recursion endless. A frame under a page needs no stack probe, which this DLL has no runtime for.
-volatile bool keepRecursing = true;
-unsigned Recurse(unsigned depth) {
-    volatile char frame[512];
-    frame[0] = static_cast<char>(depth);
-    return keepRecursing ? Recurse(depth + 1) + frame[0] : 0;
-}
-
-}  // namespace
-
 extern "C" __declspec(dllexport) bool FAULTING_ENTRY(const SFSEInterface*) {
 #if defined(OVERFLOW_IN_PRELOAD)
-    return Recurse(0) != 0;
+    return UseUpStack(0) != 0;
 #else
     *static_cast<volatile int*>(nullptr) = 0;
     return true;
