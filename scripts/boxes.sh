@@ -9,7 +9,8 @@
 #   box_text N              the text of the Nth box the host opened, as Wine traced it; Wine
 #                           cuts it at about 300 characters and then ends it with "..."
 #   snapshot_box FILE       a picture of $box, cropped to it
-#   answer_box KEY          presses KEY in $box, as a player would (Return for OK, y, n)
+#   answer_box KEY          presses KEY in $box, as a player would (Return for OK, y, n), once
+#                           the box holds the input focus; then waits for the box to close
 #   wait_host_end           waits for the host to end and checks how it ended
 
 if [ -z "${TARNWICK_ON_XVFB:-}" ]; then
@@ -22,12 +23,17 @@ boxes_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # not, as the build was configured.
 # shellcheck source=../cmake/versions.sh.in
 source "$(dirname "$simhost")/versions.sh"
+# A host that opens no box runs off the display, in the prefix the tests and the demo use
+# (start_host --off-display): its batch file's console window would otherwise open there and
+# take the foreground from the next host's box.
+off_display_prefix="${WINEPREFIX:-$boxes_root/build/wineprefix}"
 # A prefix of its own: Wine ties a prefix's desktop to the display it first met, and the tests
 # and the demo run without one.
 export WINEPREFIX="$boxes_root/build/wineprefix-display"
 work="$(mktemp -d)"
 host=""
 box=""
+box_caption=""
 
 end_boxes() {
     set +e
@@ -61,15 +67,20 @@ make_game() {
     "$wine_run" winepath -w "$work/game" | tr -d '\r'
 }
 
-# start_host LAST_LINE EXIT_CODE ARGS...: the host in the background; wait_host_end requires that
-# its last line matches LAST_LINE, that it exits with EXIT_CODE and that it did not crash. Wine
-# traces the text of each box it opens into the same log.
+# start_host [--off-display] LAST_LINE EXIT_CODE ARGS...: the host in the background;
+# wait_host_end requires that its last line matches LAST_LINE, that it exits with EXIT_CODE and
+# that it did not crash. Wine traces the text of each box it opens into the same log.
 start_host() {
+    local place=(env)
+    if [ "$1" = --off-display ]; then
+        place=(env -u DISPLAY WINEPREFIX="$off_display_prefix")
+        shift
+    fi
     host_last_line="$1"
     host_exit_code="$2"
     # wine-run.sh itself, not a function in a subshell: $host is then its process, and the
     # host's Windows process is its child.
-    WINEDEBUG=-all,+msgbox "$wine_run" "$simhost" "${@:3}" </dev/null \
+    "${place[@]}" WINEDEBUG=-all,+msgbox "$wine_run" "$simhost" "${@:3}" </dev/null \
         >"$work/host.log" 2>&1 &
     host=$!
 }
@@ -87,6 +98,7 @@ host_windows() {
 # Wine creates a box's X window and names it before it maps it: a window that is not yet
 # viewable cannot take the focus, so only a viewable one is answered.
 wait_for_box() {
+    box_caption="$1"
     for _ in $(seq 600); do
         box="$(host_windows "$1" --onlyvisible)"
         box="${box%%$'\n'*}"
@@ -115,8 +127,26 @@ snapshot_box() {
     import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"
 }
 
+# A key reaches the Windows window that has the focus in the foreground, whichever X window
+# holds the X focus: giving the box the X focus does not activate it. Wine gives an unmanaged
+# window the X focus itself once it has the Windows focus, so that is the sign that the box
+# takes keys; nothing else on the display sets the focus.
 answer_box() {
-    xdotool windowfocus --sync "$box" key "$1"
+    local focus=""
+    for _ in $(seq 100); do
+        # Before any window has had it, the focus is PointerRoot, which xdotool cannot name.
+        focus="$(xdotool getwindowfocus 2>/dev/null)" || focus=""
+        [ "$focus" = "$box" ] && break
+        sleep 0.1
+    done
+    [ "$focus" = "$box" ] || fail "the box titled '$box_caption' never took the input focus" \
+        "(X window ${focus:-PointerRoot} holds it)"
+    xdotool key "$1"
+    for _ in $(seq 100); do
+        grep -qx "$box" <<<"$(host_windows "$box_caption" --onlyvisible)" || return 0
+        sleep 0.1
+    done
+    fail "answered '$box_caption' with $1, still open after 10 s"
 }
 
 wait_host_end() {

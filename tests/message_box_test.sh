@@ -122,7 +122,9 @@ for archive in "${archives[@]}"; do
         if [ "$host_sfse" = "$sfse" ]; then
             # The host stays up until the batch file has run, and the worker has ended with it:
             # Wine 10 may print an error of its own when a process ends while a thread waits.
-            start_host '\] exit$' 0 "$game_folder" --host-version "$host_sfse" \
+            # It opens no box, so it runs off the display, where its batch file's console would
+            # take the foreground from the next host's box.
+            start_host --off-display '\] exit$' 0 "$game_folder" --host-version "$host_sfse" \
                 --runtime-version "$host_game" --linger-ms 30000 \
                 --watch "$game_folder\\Data\\SFSE\\Plugins\\$marker"
             verdict=true
