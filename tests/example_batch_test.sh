@@ -9,6 +9,8 @@
 #   bare name, must not run.
 # - in the shared prefix, with Wine's own powershell.exe, the stub that Linux and Steam Deck
 #   players have: it ignores the command.
+# - in the test's prefix again, with the player's own batch file beside it: that file runs, and
+#   PowerShell does not. The log names which of the two ran.
 # Usage: example_batch_test.sh <README.md> <example batch file> <example archive>
 #        <stand-in powershell.exe> <the stand-in's Wine prefix>
 set -euo pipefail
@@ -37,8 +39,11 @@ command_line="$(grep -m1 -- ' -Command ' "$batch" | tr -d '\r')" ||
     fail "the example batch file calls no PowerShell command"
 arguments="${command_line#* }"
 windows_batch="$("$wine_run" winepath -w "$batch" | tr -d '\r')"
+own_batch="$(sed -n 's/^if exist "%~dp0\([^"]*\)" goto .*/\1/p' "$batch" | tr -d '\r')"
+[ -n "$own_batch" ] || fail "the example batch file looks for no batch file of the player's own"
 
-# run_example LOG_LINES: runs the unpacked batch file in WINEPREFIX, from the game's folder.
+# run_example LOG_LINES RAN: runs the unpacked batch file in WINEPREFIX, from the game's folder;
+# the log's last line must say that RAN ran.
 run_example() {
     local output status=0 start
     start="$(date +%s%N)"
@@ -47,6 +52,7 @@ run_example() {
     [ $status -eq 0 ] || fail "the batch file ended with exit code $status: $output"
     [ -z "$output" ] || fail "the batch file printed: $output"
     [ "$(wc -l <"$log")" -eq "$1" ] || fail "the log beside the batch file should have $1 lines"
+    [[ "$(tail -n1 "$log" | tr -d '\r')" == *" $2 ran" ]] || fail "the log does not say that $2 ran"
     echo "the batch file ended by itself after $((($(date +%s%N) - start) / 1000000)) ms"
 }
 
@@ -56,14 +62,21 @@ cp "$standin" "$standin_path"
 record="$(dirname "$standin_path")/powershell-command.txt"
 rm -f "$record"
 cp "$standin" "$work/game/powershell.exe"
-WINEPREFIX="$standin_prefix" run_example 1
+WINEPREFIX="$standin_prefix" run_example 1 start_high_priority.bat
 [ ! -e "$work/game/powershell-command.txt" ] || fail "the powershell.exe in the game's folder ran"
 received="$(cat "$record" 2>/dev/null)" || fail "no PowerShell ran from where Windows keeps it"
 echo "PowerShell received: $received"
 [[ "$received" == *" $arguments" ]] || fail "PowerShell should have received: $arguments"
 [[ "$received" == *"{ \$_.PriorityClass = 'High' }\"" ]] || fail "the command sets no High priority"
 
-run_example 2
+run_example 2 start_high_priority.bat
 echo "under Wine's own PowerShell too"
 [ ! -e "$work/game/start_high_priority.log" ] || fail "the log landed in the game's folder"
+
+rm -f "$record"
+printf '@echo off\r\necho ran> "%%~dp0own-ran.txt"\r\n' >"$(dirname "$batch")/$own_batch"
+WINEPREFIX="$standin_prefix" run_example 3 "$own_batch"
+[ -f "$(dirname "$batch")/own-ran.txt" ] || fail "$own_batch did not run"
+[ ! -e "$record" ] || fail "PowerShell ran although $own_batch is there"
+echo "with $own_batch beside it, that file ran instead of PowerShell"
 echo "the example batch file hands PowerShell its whole command and leaves its log beside itself"

@@ -5,7 +5,8 @@
 // between and after the rows'. Exactly one option of the SFSE group must be Recommended and
 // selected: the row's own, or for a build no row names the option without a plugin; what is
 // installed must be exactly that option's plugin, if any, and, by default, the example beside
-// it. The page lists the rows newest first, and info.xml names the release's version.
+// it. The page lists the rows newest first, and info.xml names the release's version. No
+// option installs the batch file of the player's own that the example runs, under any name.
 // Usage: node installer_test.js <engine folder> <unpacked installer> <sfse-releases.txt>
 //        <release version>
 'use strict';
@@ -84,7 +85,10 @@ const cases = owners.flatMap(([sfse, game]) => [
     `${rows[0][1]}.1`,  // after the oldest row's build, before the next row's
     build(rows[rows.length - 1][1], 1, 0),  // after a game update past the newest row
 ].map((game) => ({ game, option: noPlugin, choose: exampleFirst,
-                   batch: 'The example batch file', expected: [example] })));
+                   batch: 'The example batch file', expected: [example] })), [
+    { game: build(rows[rows.length - 1][1], 1, 0), option: noPlugin, choose: ownBatchFile,
+      batch: 'My own batch file', expected: [] },
+]);
 
 async function check({ game: gameVersion, option, choose, batch, expected }) {
     const { page, result } = await install(gameVersion, choose);
@@ -137,6 +141,14 @@ async function check({ game: gameVersion, option, choose, batch, expected }) {
         console.log(`FAIL: fomod/info.xml names version ${infoVersion}, the release is ${version}`);
         failed++;
     }
+    const exampleText = fs.readFileSync(path.join(unpacked, example[0]), 'utf8');
+    const ownBatch = (exampleText.match(/^if exist "%~dp0([^"]+)"/m) || [])[1];
+    const config = fs.readFileSync(path.join(unpacked, 'fomod/ModuleConfig.xml'), 'utf8');
+    const destinations = [...config.matchAll(/destination="([^"]*)"/g)].map((match) => match[1]);
+    if (!ownBatch || destinations.some((to) => to.split('\\').pop() === ownBatch)) {
+        console.log(`FAIL: an option installs the player's own batch file, ${ownBatch}`);
+        failed++;
+    }
     for (const testCase of cases) {
         try {
             if (!(await check(testCase))) failed++;
@@ -145,6 +157,6 @@ async function check({ game: gameVersion, option, choose, batch, expected }) {
             failed++;
         }
     }
-    console.log(`${cases.length + 1 - failed} passed, ${failed} failed`);
+    console.log(`${cases.length + 2 - failed} passed, ${failed} failed`);
     process.exit(failed ? 1 : 0);
 })();
