@@ -1,8 +1,9 @@
 # Front door: `make` builds the plugin into dist/, `make run` shows it in the simulated host,
 # `make test` checks it. Each installs what is missing first: `make` and `make release` only the
-# toolchain, and they configure no tests, so that a release rebuilds without Wine or the test
-# bed. `make release` builds only what dist/ holds; `make lint` checks the scripts and the C++
-# formatting.
+# toolchain, and they build in a folder of their own, build/release, with no tests configured,
+# so that a release rebuilds without Wine or the test bed and never shares a build with the
+# tests. `make release` builds only what dist/ holds; `make lint` checks the scripts, the C++
+# formatting and the workflows.
 #
 # `make` builds a plugin archive for each SFSE release in sfse-releases.txt. The tests, the demo
 # and build/<preset>/bin/Tarnwick.dll are for one of them, SFSE 0.2.18 unless
@@ -15,8 +16,11 @@
 
 PRESET ?= mingw-gcc
 BUILD := build/$(PRESET)
-# The GCC build is the one players get; other presets install into their build folder.
-DIST := $(if $(filter mingw-gcc,$(PRESET)),dist,$(BUILD)/dist)
+# The release's build by the same compiler, without the tests.
+RELEASE_PRESET := $(if $(filter mingw-clang,$(PRESET)),release-clang,release)
+RELEASE_BUILD := build/$(RELEASE_PRESET)
+# The GCC build is the one players get; the Clang one installs into its build folder.
+DIST := $(if $(filter mingw-gcc,$(PRESET)),dist,$(RELEASE_BUILD)/dist)
 export WINEPREFIX := $(CURDIR)/build/wineprefix
 SETTINGS := $(foreach setting,TARNWICK_SFSE_VERSION TARNWICK_GAME_VERSION,\
     $(if $($(setting)),-D$(setting)=$($(setting)),-U$(setting)))
@@ -36,28 +40,27 @@ configure: deps
 	cmake --preset "$(PRESET)" $(SETTINGS) -DTARNWICK_TESTS=ON >/dev/null
 
 release-configure: release-deps
-	cmake --preset "$(PRESET)" $(SETTINGS) -DTARNWICK_TESTS=OFF --no-warn-unused-cli >/dev/null
+	cmake --preset "$(RELEASE_PRESET)" $(SETTINGS) --no-warn-unused-cli >/dev/null
 
 # dist/ holds exactly what this build installed, so SHA256SUMS lists nothing older.
 define install_dist
 	rm -rf "$(DIST)"
-	cmake --install "$(BUILD)" --prefix "$(CURDIR)/$(DIST)" >/dev/null
+	cmake --install "$(RELEASE_BUILD)" --prefix "$(CURDIR)/$(DIST)" >/dev/null
 	@echo "built $(DIST)/: a plugin archive for each SFSE release, the example archive, BUILDINFO and the SHA-256 of each in SHA256SUMS:"
 	@cat "$(DIST)/SHA256SUMS"
 endef
 
 build: release-configure
-	cmake --build --preset "$(PRESET)"
+	cmake --build --preset "$(RELEASE_PRESET)"
 	$(install_dist)
 
 release: release-configure
-	cmake --build --preset "$(PRESET)" --target Tarnwick release_archive
+	cmake --build --preset "$(RELEASE_PRESET)" --target Tarnwick release_archive
 	$(install_dist)
 
-# Everything, the tests and the bench included; dist/ as `make` builds it.
+# Everything, the tests and the bench included, in the tests' own build folder.
 build-all: configure
 	cmake --build --preset "$(PRESET)"
-	$(install_dist)
 
 run: build-all
 	scripts/run-demo.sh "$(BUILD)"

@@ -2,7 +2,8 @@
 # Runs a Windows program under Wine in the project's private prefix, creating the prefix on
 # first use. Quiet: Wine's own diagnostics are switched off, but for one, unless WINEDEBUG asks. A
 # non-zero exit code is said in one line of its own, "wine-run: <program> ended with exit code
-# N", and passed on. What the tests' judge makes of both lines: README, "How a test is judged".
+# N", and passed on. What the tests' judge makes of both lines: docs/developing.md, "How a test
+# is judged".
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"

@@ -28,17 +28,21 @@ test_packages=(
     unzip
     shellcheck
     clang-format
+    nodejs
+    npm
 )
-# Vortex's FOMOD engine, which checks the installer archive, needs glibc 2.38 and Node.js 20:
-# Debian 13 has both. Debian 12 has neither, and there the test says it is skipped.
-glibc="$(getconf GNU_LIBC_VERSION | awk '{ print $2 }')"
-if [ "$(printf '%s\n' 2.38 "$glibc" | sort -V | head -n1)" = 2.38 ]; then
-    test_packages+=(nodejs npm)
-fi
+# Node.js runs the workflows' lint, and Vortex's FOMOD engine, which checks the installer archive
+# where glibc is 2.38 and Node.js 20 (Debian 13); on Debian 12 that test says it is skipped.
 [ "${1:-}" = release ] || packages+=("${test_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do
+    # A Node.js from elsewhere, which brings its own npm, serves as well as Debian's, with which
+    # it would conflict.
+    case "$package" in
+    nodejs) command -v node >/dev/null && continue ;;
+    npm) command -v npm >/dev/null && continue ;;
+    esac
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$package")
     fi
@@ -46,13 +50,13 @@ done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-command="apt-get install -y --no-install-recommends ${missing[*]}"
+command=(apt-get install -y --no-install-recommends "${missing[@]}")
 if [ "$(id -u)" -ne 0 ]; then
     echo "Missing packages. As root, run:" >&2
-    echo "    apt-get update && $command" >&2
+    echo "    apt-get update && ${command[*]}" >&2
     exit 1
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-$command
+"${command[@]}"

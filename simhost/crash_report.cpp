@@ -1,6 +1,7 @@
 // Linked into the simulated host and every test program: an exception that nothing handles, on
 // any thread and at any time, even after main has returned, ends the program with one fixed
-// line, "CRASH: …", and exit code 70. Why the tests need it: README, "How a test is judged".
+// line, "CRASH: …", and exit code 70. Why the tests need it: docs/developing.md, "How a test is
+// judged".
 
 #include <windows.h>
 

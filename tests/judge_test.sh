@@ -1,10 +1,10 @@
 #!/bin/bash
-# The judge's own test (README, "How a test is judged"). Each row runs one case of crash_tests, a
-# program that crashes, aborts or ends early on purpose, and requires the very evidence the judge
-# must see in it, and that the judge's patterns see it: the crash line with its exception code,
-# the runner's line with the exit code, and the closing line, or its absence where the program
-# ended early. A judge that stops reading a line, a reporter that is not installed, or a case
-# that runs nothing fails its row.
+# The judge's own test (docs/developing.md, "How a test is judged"). Each row runs one case of
+# crash_tests, a program that crashes, aborts or ends early on purpose, and requires the very
+# evidence the judge must see in it, and that the judge's patterns see it: the crash line with
+# its exception code, the runner's line with the exit code, and the closing line, or its absence
+# where the program ended early. A judge that stops reading a line, a reporter that is not
+# installed, or a case that runs nothing fails its row.
 # Usage: judge_test.sh <failure pattern> <pass pattern> <crash_tests.exe>
 set -euo pipefail
 judge_fails="$1"
