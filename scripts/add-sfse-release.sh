@@ -64,7 +64,18 @@ for pair in "SFSE version:$sfse" "game build:$game"; do
     fi
 done
 
-rows="$(grep -v '^[[:space:]]*#' "$table" | awk 'NF { print $1, $2 }')"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# check_table TABLE ROWS: the table's rows, checked as the build checks them, into ROWS.
+check_table() {
+    cmake -DTABLE="$1" -DOUTPUT="$2" -P cmake/check_release_table.cmake >"$work/cmake.log" 2>&1 ||
+        true
+    awk '/^CMake Error/ { error = 1; next } error && (/^$/ || /^Call Stack/) { exit }
+        error { sub(/^ +/, ""); print }' "$work/cmake.log"
+}
+failure="$(check_table "$table" "$work/rows")"
+[ -s "$work/rows" ] || refuse "$table is not a table the build reads: $failure"
+rows="$(<"$work/rows")"
 newest_sfse="$(tail -n1 <<<"$rows" | cut -d' ' -f1)"
 newest_game="$(tail -n1 <<<"$rows" | cut -d' ' -f2)"
 older() { [ "$1" != "$2" ] && [ "$(printf '%s\n' "$1" "$2" | sort -V | head -n1)" = "$1" ]; }
@@ -92,8 +103,6 @@ version="$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\) .*/\1/p' CMakeLists.t
 [ -n "$version" ] || refuse "CMakeLists.txt names no version in project()"
 dll="sfse_${game//./_}.dll"
 readme_row="| $sfse | $game | \`$dll\` | \`Tarnwick-<version>-SFSE-$sfse.zip\` |"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 
 if [ -n "$own_game" ]; then
     awk -v sfse="$sfse" -v game="$game" '!/^[[:space:]]*#/ && $1 == sfse {
@@ -139,6 +148,8 @@ if grep -q "^## ${version//./\\.} (" CHANGELOG.md; then
     said="$said; version $version is released, so the next is $next"
 fi
 
+failure="$(check_table "$work/table" "$work/new-rows")"
+[ -s "$work/new-rows" ] || refuse "the new table would not build: $failure"
 cp "$work/table" "$table"
 cp "$work/readme" README.md
 cp "$work/changelog" CHANGELOG.md

@@ -23,13 +23,11 @@ boxes_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # not, as the build was configured.
 # shellcheck source=../cmake/versions.sh.in
 source "$(dirname "$simhost")/versions.sh"
-# A host that opens no box runs off the display, in the prefix the tests and the demo use
-# (start_host --off-display): its batch file's console window would otherwise open there and
-# take the foreground from the next host's box.
-off_display_prefix="${WINEPREFIX:-$boxes_root/build/wineprefix}"
-# A prefix of its own: Wine ties a prefix's desktop to the display it first met, and the tests
-# and the demo run without one.
-export WINEPREFIX="$boxes_root/build/wineprefix-display"
+# A prefix of its own for each script that sources this one: Wine ties a prefix's desktop to the
+# display it first met, and the tests and the demo run without one; and the end of one script's
+# boxes ends every program in its prefix, none of another's running beside it.
+WINEPREFIX="$boxes_root/build/wineprefix-display-$(basename "$0" .sh)"
+export WINEPREFIX
 work="$(mktemp -d)"
 host=""
 box=""
@@ -67,20 +65,16 @@ make_game() {
     "$wine_run" winepath -w "$work/game" | tr -d '\r'
 }
 
-# start_host [--off-display] LAST_LINE EXIT_CODE ARGS...: the host in the background;
-# wait_host_end requires that its last line matches LAST_LINE, that it exits with EXIT_CODE and
-# that it did not crash. Wine traces the text of each box it opens into the same log.
+# start_host LAST_LINE EXIT_CODE ARGS...: the host in the background; wait_host_end requires that
+# its last line matches LAST_LINE, that it exits with EXIT_CODE and that it did not crash. Wine
+# traces the text of each box it opens into the same log. A host on this display runs no batch
+# file: the console window of one would take the foreground from the next host's box.
 start_host() {
-    local place=(env)
-    if [ "$1" = --off-display ]; then
-        place=(env -u DISPLAY WINEPREFIX="$off_display_prefix")
-        shift
-    fi
     host_last_line="$1"
     host_exit_code="$2"
     # wine-run.sh itself, not a function in a subshell: $host is then its process, and the
     # host's Windows process is its child.
-    "${place[@]}" WINEDEBUG=-all,+msgbox "$wine_run" "$simhost" "${@:3}" </dev/null \
+    WINEDEBUG=-all,+msgbox "$wine_run" "$simhost" "${@:3}" </dev/null \
         >"$work/host.log" 2>&1 &
     host=$!
 }

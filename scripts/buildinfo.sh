@@ -5,8 +5,13 @@
 set -euo pipefail
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)"
 # Only a checkout of its own names the sources: a copy that lies inside another repository is
-# not that repository's commit.
-if [ "$(git -C "$source_dir" rev-parse --show-toplevel 2>/dev/null)" = "$source_dir" ]; then
+# not that repository's commit. In a checkout, whatever git refuses (a checkout another user
+# owns, say) is an error with git's own words, never a BUILDINFO without its commit.
+if [ -e "$source_dir/.git" ]; then
+    toplevel="$(git -C "$source_dir" rev-parse --show-toplevel)" ||
+        { echo "buildinfo.sh: git cannot read the checkout $source_dir" >&2; exit 1; }
+    [ "$toplevel" = "$source_dir" ] ||
+        { echo "buildinfo.sh: $source_dir/.git is not the checkout's own" >&2; exit 1; }
     commit="$(git -C "$source_dir" rev-parse --verify -q HEAD)" || commit="none yet"
     state="clean"
     [ -z "$(git -C "$source_dir" status --porcelain)" ] || state="with uncommitted changes"

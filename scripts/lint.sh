@@ -14,15 +14,8 @@ mapfile -t workflows < <(list '.github/workflows/*.yml')
 status=0
 shellcheck "${scripts[@]}" || status=1
 clang-format --dry-run --Werror "${sources[@]}" || status=1
-# Installed again only when the pinned versions change.
 linter=build/workflow-lint
-if ! cmp -s scripts/workflow-lint/package-lock.json "$linter/package-lock.json" ||
-    [ ! -d "$linter/node_modules" ]; then
-    rm -rf "$linter"
-    mkdir -p "$linter"
-    cp scripts/workflow-lint/package.json scripts/workflow-lint/package-lock.json "$linter/"
-    npm ci --prefix "$linter" --ignore-scripts --no-audit --no-fund --loglevel=error
-fi
+scripts/npm-install.sh scripts/workflow-lint "$linter"
 cp scripts/workflow-lint/*.mjs "$linter/"
 node "$linter/lint-workflows.mjs" "${workflows[@]}" || status=1
 [ $status -eq 0 ] && echo "lint: ${#scripts[@]} shell scripts, ${#sources[@]} C++ files and" \

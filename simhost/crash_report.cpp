@@ -63,10 +63,12 @@ LONG WINAPI ReportStackOverflow(EXCEPTION_POINTERS* exception) {
     return ReportCrash(exception);
 }
 
-// Installed before main runs.
+// Installed before main runs. The overflow's handler is appended, not put first: a handler that
+// takes an overflow as its own, such as the simulated host's guard around a plugin's entry, then
+// runs before it, whenever either was added.
 [[maybe_unused]] const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter =
     SetUnhandledExceptionFilter(ReportCrash);
 [[maybe_unused]] const PVOID stackOverflowHandler =
-    AddVectoredExceptionHandler(1, ReportStackOverflow);
+    AddVectoredExceptionHandler(0, ReportStackOverflow);
 
 }  // namespace

@@ -163,8 +163,7 @@ LONG WINAPI TakeStackOverflow(EXCEPTION_POINTERS* exception) {
 }  // namespace
 
 GuardedResult CallGuarded(bool (*entry)(const SFSEInterface*), const SFSEInterface* sfse) {
-    // Registered at the first call, after every handler that static initialisation adds, so
-    // that it comes first: a crash report's handler would end the program on any overflow.
+    // Before the crash report's, which is appended (crash_report.cpp).
     static const PVOID overflowHandler = AddVectoredExceptionHandler(1, TakeStackOverflow);
     (void)overflowHandler;
     Fault fault = {};

@@ -5,14 +5,10 @@
 #    plugins in the order they failed, the scan's first; No lets the game go on;
 # 2. a plugin that faults in its preload entry before ours, and one that faults in its load
 #    entry: the host survives both, ours still preloads, and the summary lists both faults; Yes
-#    ends the game at once with exit code 0;
-# 3. the release holds a plugin archive for each SFSE release of the table; each, unpacked, with
-#    its SFSE release and the ones next to it in the table: its DLL runs with the one its name
-#    says, and its batch file runs, and refuses the others with its box; the record the host
-#    reads lists that SFSE's game build as the table has it, and its file description names the
-#    SFSE.
+#    ends the game at once with exit code 0.
+# Each row's plugin, its gate and its box's text, is checked in-process (row_test.cpp).
 # Usage: message_box_test.sh <simhost.exe> <Tarnwick.dll> <faulting_plugin.dll>
-#        <load_faulting_plugin.dll> <strings tool> <sfse-releases.txt> <plugin archive>...
+#        <load_faulting_plugin.dll>
 set -euo pipefail
 simhost="$1"
 # shellcheck source=../scripts/boxes.sh
@@ -77,76 +73,3 @@ grep -q "load_faulting_plugin.dll: SFSEPlugin_Load faulted: exception 0xC0000005
 answer_box y
 wait_host_end
 echo "plugins faulted: the host went on, listed them, and Yes ended the game with exit code 0"
-
-table="$6"
-archives=("${@:7}")
-# The rows of the table, "SFSE game", oldest first.
-rows="$(grep -v '^#' "$table" | awk 'NF { print $1, $2 }')"
-# The release holds one archive for each row, named for it; for a pair the table does not hold,
-# that pair's alone.
-own_row="$TARNWICK_SFSE_VERSION $TARNWICK_GAME_VERSION"
-expected_sfse="$(awk '{ print $1 }' <<<"$rows")"
-grep -qxF "$own_row" <<<"$rows" || expected_sfse="$TARNWICK_SFSE_VERSION"
-archive_sfse="$(for archive in "${archives[@]}"; do
-    sfse="${archive##*-SFSE-}"
-    echo "${sfse%.zip}"
-done)"
-if [ ${#archives[@]} -eq 0 ] || [ "$archive_sfse" != "$expected_sfse" ]; then
-    fail "the release's plugin archives are for SFSE ${archive_sfse//$'\n'/ };" \
-        "the table asks for ${expected_sfse//$'\n'/ }"
-fi
-echo "a plugin archive for each SFSE release: ${archive_sfse//$'\n'/ }"
-
-for archive in "${archives[@]}"; do
-    sfse="${archive##*-SFSE-}"
-    sfse="${sfse%.zip}"
-    # A pair the table does not hold is this build's own.
-    game="$(awk -v sfse="$sfse" '$1 == sfse { print $2 }' <<<"$rows")"
-    game="${game:-$TARNWICK_GAME_VERSION}"
-    rm -rf "$work/game" "$work/unpacked"
-    unzip -q "$archive" -d "$work/unpacked"
-    dll="$work/unpacked/Data/SFSE/Plugins/Tarnwick.dll"
-    # Read whole before grep looks: grep -q stops early, and under pipefail the writer's broken
-    # pipe would fail the check.
-    dll_strings="$("$5" -el "$dll")"
-    grep -q "^SFSE $sfse plugin " <<<"$dll_strings" || fail "the file description names no SFSE $sfse"
-    game_folder="$(make_game "$dll")"
-    plugins="$work/game/Data/SFSE/Plugins"
-    marker="batch-ran.txt"
-    printf '@echo off\r\necho ran> "%%~dp0%s"\r\n' "$marker" >"$plugins/start_high_priority.bat"
-    # Its own SFSE and the releases next to it, older and newer: an archive that accepts any but
-    # its own shows there. The runs grow with the table, not with its square.
-    hosts="$({ echo "$rows"; echo "$sfse $game"; } | sort -u -V | grep -C1 "^${sfse//./\\.} ")"
-    while read -r host_sfse host_game; do
-        rm -f "$plugins/$marker"
-        if [ "$host_sfse" = "$sfse" ]; then
-            # The host stays up until the batch file has run, and the worker has ended with it:
-            # Wine 10 may print an error of its own when a process ends while a thread waits.
-            # It opens no box, so it runs off the display, where its batch file's console would
-            # take the foreground from the next host's box.
-            start_host --off-display '\] exit$' 0 "$game_folder" --host-version "$host_sfse" \
-                --runtime-version "$host_game" --linger-ms 30000 \
-                --watch "$game_folder\\Data\\SFSE\\Plugins\\$marker"
-            verdict=true
-        else
-            start_host '\] exit$' 0 "$game_folder" --host-version "$host_sfse" \
-                --runtime-version "$host_game" --linger-ms 0
-            verdict=false
-            wait_for_box "Incompatible SFSE"
-            expect_text 1 "Tarnwick requires SFSE $sfse."$'\nPlease update SFSE to continue.'
-            answer_box Return
-            wait_for_box "SFSE Plugin Loader ($host_sfse)"
-            answer_box n
-        fi
-        wait_host_end
-        grep -q "SFSEPlugin_Preload returned $verdict" "$work/host.log" ||
-            fail "$(basename "$archive") did not answer $verdict to SFSE $host_sfse"
-        ran=false
-        [ -f "$plugins/$marker" ] && ran=true
-        [ "$ran" = "$verdict" ] || fail "$(basename "$archive") with SFSE $host_sfse: the batch file ran: $ran"
-        grep -q "compatible runtimes: $game;" "$work/host.log" ||
-            fail "$(basename "$archive") does not list game $game"
-    done <<<"$hosts"
-    tried="$(awk '{ print $1 }' <<<"$hosts")"
-    echo "$(basename "$archive"): runs with SFSE $sfse only, of ${tried//$'\n'/ }; lists game $game"
-done

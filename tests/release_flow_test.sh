@@ -67,7 +67,7 @@ version="$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\) .*/\1/p' "$copy/CMake
 date="$(sed -n 's/^set(TARNWICK_RELEASE_DATE \(.*\))$/\1/p' "$copy/CMakeLists.txt")"
 check_version() {
     bash "$source_dir/tests/release_version_test.sh" "$copy/CHANGELOG.md" "$version" "$date" \
-        "$copy/README.md" "$copy/sfse-releases.txt"
+        "$copy/README.md" "$copy/build/release/sfse-rows.txt"
 }
 check_version || fail "the release's version check fails"
 echo >>"$copy/README.md"

@@ -6,7 +6,7 @@
 # that release's. The README's table of SFSE releases,
 # which players who install by hand read, lists exactly the rows of sfse-releases.txt.
 # Usage: release_version_test.sh <CHANGELOG.md> <version> <release date> <README.md>
-#        <sfse-releases.txt>
+#        <rows of sfse-releases.txt, as the build checked them>
 set -euo pipefail
 changelog="$1"
 version="$2"
@@ -17,9 +17,9 @@ fail() {
 }
 readme_rows="$(sed -n '/^## Which SFSE you have/,/^#/p' "$4" | awk -F' *[|] *' '
     $2 ~ /^[0-9]/ { print $2, $3, $4, $5 }')"
-table_rows="$(grep -v '^#' "$5" | awk 'NF {
+table_rows="$(awk '{
     dll = $2; gsub(/\./, "_", dll)
-    printf "%s %s `sfse_%s.dll` `Tarnwick-<version>-SFSE-%s.zip`\n", $1, $2, dll, $1 }')"
+    printf "%s %s `sfse_%s.dll` `Tarnwick-<version>-SFSE-%s.zip`\n", $1, $2, dll, $1 }' "$5")"
 [ "$readme_rows" = "$table_rows" ] || fail "the README's table of SFSE releases reads:" \
     $'\n'"$readme_rows"$'\n'"sfse-releases.txt asks for:"$'\n'"$table_rows"
 echo "the README's table lists the $(wc -l <<<"$table_rows") rows of sfse-releases.txt"

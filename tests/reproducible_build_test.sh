@@ -58,4 +58,8 @@ for state in clean "with uncommitted changes"; do
     [ "$source_line" = "source: commit $(git -C "$copy" rev-parse HEAD), $state" ] ||
         { echo "FAIL: BUILDINFO should say $state, it says: $source_line"; status=1; }
 done
+# A checkout that git cannot read is an error, not a build from no checkout.
+echo garbage >"$copy/.git/HEAD"
+! source_line="$(bash "$copy/scripts/buildinfo.sh" 2>/dev/null | sed -n 1p)" ||
+    { echo "FAIL: BUILDINFO of a broken checkout says: $source_line"; status=1; }
 exit $status

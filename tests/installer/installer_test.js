@@ -7,7 +7,7 @@
 // installed must be exactly that option's plugin, if any, and, by default, the example beside
 // it. The page lists the rows newest first, and info.xml names the release's version. No
 // option installs the batch file of the player's own that the example runs, under any name.
-// Usage: node installer_test.js <engine folder> <unpacked installer> <sfse-releases.txt>
+// Usage: node installer_test.js <engine folder> <unpacked installer> <rows of sfse-releases.txt>
 //        <release version>
 'use strict';
 const fs = require('fs');
@@ -51,9 +51,9 @@ function install(gameVersion, choose) {
         .then((result) => ({ page: preselected, result }));
 }
 
-const rows = fs.readFileSync(table, 'utf8').split('\n')
-    .filter((line) => line.trim() && !line.startsWith('#'))
-    .map((line) => line.trim().split(/\s+/));
+// The rows as the build checked them, "SFSE game", oldest first.
+const rows = fs.readFileSync(table, 'utf8').split('\n').filter((line) => line)
+    .map((line) => line.split(' '));
 if (rows.length === 0) throw new Error(`${table} has no rows`);
 
 const groupNamed = (page, name) =>

@@ -30,6 +30,7 @@ FakeSettings settings;
 std::vector<RecordedCall> calls;
 std::vector<Worker> workers;
 HMODULE plugin;
+std::string pluginPath;
 
 void Record(std::string text) {
     std::lock_guard<std::mutex> guard(lock);
@@ -202,9 +203,12 @@ std::string ProgramDirectory() {
     return path;
 }
 
+void UseFakedPluginAt(const std::string& path) { pluginPath = path; }
+
 HMODULE FakedPlugin() {
     if (plugin == nullptr) {
-        plugin = LoadRelocated(ProgramDirectory() + "\\Tarnwick.dll");
+        plugin =
+            LoadRelocated(pluginPath.empty() ? ProgramDirectory() + "\\Tarnwick.dll" : pluginPath);
         for (const Substitute& substitute : kSubstitutes) {
             if (plugin != nullptr && PatchImport(plugin, substitute.dll, substitute.function,
                                                  substitute.replacement) == nullptr) {

@@ -32,7 +32,9 @@ struct FakeSettings {
 // The preload entry of a loaded plugin, or null.
 SFSEPluginPreloadFn FindPreloadEntry(HMODULE module);
 
-// The plugin, loaded once per test program with its imports substituted.
+// The plugin, loaded once per test program with its imports substituted: the Tarnwick.dll beside
+// the test program, or the one at path, named before the first call.
+void UseFakedPluginAt(const std::string& path);
 HMODULE FakedPlugin();
 SFSEPluginPreloadFn FakedPreload();
 
