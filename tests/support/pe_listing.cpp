@@ -51,3 +51,22 @@ std::vector<std::string> ImportedFunctions(const MappedImage& image, const char*
     }
     return result;
 }
+
+std::vector<char> FileVersionInfo(const std::string& path) {
+    std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+    if (!info.empty() &&
+        !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data())) {
+        info.clear();
+    }
+    return info;
+}
+
+std::string VersionString(const std::vector<char>& info, const char* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (info.empty() || !VerQueryValueA(info.data(), key.c_str(), &value, &length) || length == 0) {
+        return "";
+    }
+    return static_cast<const char*>(value);
+}
