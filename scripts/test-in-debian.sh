@@ -82,6 +82,11 @@ done
 mkdir "$root/dev/pts" "$root/dev/shm"
 mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
 ln -s pts/ptmx "$root/dev/ptmx"
+# Bash's process substitution opens /dev/fd/N.
+ln -s /proc/self/fd "$root/dev/fd"
+ln -s /proc/self/fd/0 "$root/dev/stdin"
+ln -s /proc/self/fd/1 "$root/dev/stdout"
+ln -s /proc/self/fd/2 "$root/dev/stderr"
 mount -t tmpfs -o mode=1777,nosuid,nodev shm "$root/dev/shm"
 if [ -d /usr/local/share/ca-certificates ]; then
     mkdir -p "$root/usr/local/share/ca-certificates"
