@@ -65,9 +65,9 @@ build-all: configure
 run: build-all
 	scripts/run-demo.sh "$(BUILD)"
 
-# A skipped test says why in its output, which ctest keeps in its log.
 # The installer's engine is installed before the tests, where it can run. CTEST_ARGS selects
-# tests, as CI does by label (-LE release).
+# tests, as CI does by label (-LE release). A skipped test says why in its output, which ctest
+# keeps in its log.
 test: build-all
 	tests/installer/installer_test.sh --install "$(BUILD)/installer-engine"
 	ctest --preset "$(PRESET)" $(CTEST_ARGS); status=$$?; wineserver -k 2>/dev/null; \

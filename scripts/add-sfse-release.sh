@@ -11,6 +11,8 @@
 #        add-sfse-release.sh --header <sfse_version.h>
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# shellcheck source=release-sources.sh
+source scripts/release-sources.sh
 table="sfse-releases.txt"
 usage="usage: add-sfse-release.sh <SFSE version> <game build> | --header <sfse_version.h>"
 refuse() {
@@ -99,7 +101,7 @@ else
             "check the game build"
 fi
 
-version="$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
+version="$(project_version)"
 [ -n "$version" ] || refuse "CMakeLists.txt names no version in project()"
 dll="sfse_${game//./_}.dll"
 readme_row="| $sfse | $game | \`$dll\` | \`Tarnwick-<version>-SFSE-$sfse.zip\` |"
@@ -141,7 +143,7 @@ fi
 
 # A released version names its sources: a new row is the next minor release's.
 cp CMakeLists.txt "$work/cmake"
-if grep -q "^## ${version//./\\.} (" CHANGELOG.md; then
+if [ -n "$(release_heading "$version")" ]; then
     IFS=. read -r major minor _ <<<"$version"
     next="$major.$((minor + 1)).0"
     sed -i "s/^project(Tarnwick VERSION $version /project(Tarnwick VERSION $next /" "$work/cmake"

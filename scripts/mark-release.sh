@@ -6,15 +6,17 @@
 # Usage: mark-release.sh [<date, YYYY-MM-DD; today in UTC by default>]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# shellcheck source=release-sources.sh
+source scripts/release-sources.sh
 refuse() {
     echo "mark-release.sh: $*; nothing was changed" >&2
     exit 1
 }
 date="${1:-$(date -u +%F)}"
 [[ "$date" =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || refuse "'$date' is not a date YYYY-MM-DD"
-version="$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
+version="$(project_version)"
 [ -n "$version" ] || refuse "CMakeLists.txt names no version in project()"
-! grep -q "^## ${version//./\\.} (" CHANGELOG.md ||
+[ -z "$(release_heading "$version")" ] ||
     refuse "version $version is released already: bump VERSION in CMakeLists.txt first"
 unreleased="$(sed -n '/^## Unreleased$/,/^## [0-9]/p' CHANGELOG.md)"
 grep -q '^- ' <<<"$unreleased" || refuse "nothing stands under \"Unreleased\" in CHANGELOG.md"

@@ -9,6 +9,8 @@
 # Usage: prepare-release.sh
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# shellcheck source=release-sources.sh
+source scripts/release-sources.sh
 fail() {
     echo "prepare-release.sh: $*" >&2
     exit 1
@@ -20,8 +22,8 @@ say() {
 
 [ "$(git rev-parse --is-shallow-repository)" = false ] ||
     fail "the checkout is shallow: fetch the whole history, which tells the release commit"
-version="$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
-heading="$(grep -m1 "^## ${version//./\\.} (" CHANGELOG.md || true)"
+version="$(project_version)"
+heading="$(release_heading "$version")"
 if [ -z "$heading" ]; then
     say publish=false "reason=version $version is not released yet"
     exit 0

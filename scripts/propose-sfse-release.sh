@@ -8,6 +8,8 @@
 # Usage: propose-sfse-release.sh <sfse_version.h>
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# shellcheck source=release-sources.sh
+source scripts/release-sources.sh
 header="$1"
 if [ -n "$(git status --porcelain)" ]; then
     echo "propose-sfse-release.sh: the tree has changes; nothing proposed" >&2
@@ -19,10 +21,9 @@ echo "$said"
 [ $status -ne 3 ] || exit 0
 [ $status -eq 0 ] || exit $status
 scripts/mark-release.sh
-sfse="$(sed -n 's/^#define[[:space:]]*CURRENT_RELEASE_SFSE_STR[[:space:]]*"\([^"]*\)".*/\1/p' \
-    "$header")"
-version="$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
-game="$(awk -v sfse="$sfse" '$1 == sfse { print $2 }' sfse-releases.txt)"
+version="$(project_version)"
+# The row the header added or changed, as the table now has it.
+read -r sfse game < <(git diff -U0 -- sfse-releases.txt | sed -n 's/^+\([0-9]\)/\1/p')
 branch="sfse-$sfse-game-$game"
 if git ls-remote --exit-code --heads origin "refs/heads/$branch" >/dev/null; then
     echo "propose-sfse-release.sh: origin has a branch $branch already; nothing proposed"

@@ -70,7 +70,8 @@ grep -qxF -- "- A plugin archive for SFSE $sfse, for game $game." \
     "$copy/build/release-notes.md" ||
     fail "the release's text is not the change log's entry"
 
-version="$(sed -n 's/^project(Tarnwick VERSION \([0-9.]*\) .*/\1/p' "$copy/CMakeLists.txt")"
+# shellcheck source=../scripts/release-sources.sh
+version="$(cd "$copy" && source scripts/release-sources.sh && project_version)"
 date="$(sed -n 's/^set(TARNWICK_RELEASE_DATE \(.*\))$/\1/p' "$copy/CMakeLists.txt")"
 check_version() {
     bash "$source_dir/tests/release_version_test.sh" "$copy/CHANGELOG.md" "$version" "$date" \
